@@ -75,6 +75,9 @@ public:
     void ClearChangedFlags();
     void GetVariableNames(std::vector<std::string>& out) const;
 
+    void Save();
+    void Load();
+
     const std::string& GetIniPath() const { return iniPath_; }
 
     // Storage of the engine's own variables; read by the window, display and input.
@@ -96,6 +99,7 @@ public:
 private:
     ConfigVariable* Find(const std::string& lowerName) const;
     ConfigVariable* FindRegistered(const std::string& lowerName) const;
+    void WriteFile(const std::string& path);
 
     std::string iniPath_;
     std::map<std::string, std::unique_ptr<ConfigVariable>> variables_;

@@ -4,6 +4,9 @@
 
 #include "engine/foundation/Config.h"
 #include "engine/foundation/MessageManager.h"
+#include "support/TestSupport.h"
+
+#include <windows.h>
 
 using namespace KorvaneEngine;
 
@@ -279,4 +282,177 @@ TEST(ConfigVideoMode, Parse)
     EXPECT_EQ(w, 0u); EXPECT_EQ(h, 0xFFFFFFFFu); EXPECT_EQ(b, 32u);
     ParseVideoMode("1280x1024x32", &w, nullptr, nullptr);
     EXPECT_EQ(w, 1280u);
+}
+
+namespace {
+
+std::string ReadText(const std::string& path)
+{
+    std::vector<unsigned char> b = TestSupport::ReadFileBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+const char* const kEngineLines =
+    "c_invert_mouse 0\r\n"
+    "r_show_faces_edges 0\r\n"
+    "r_show_faces_normals 0\r\n"
+    "r_show_mip_maps 0\r\n"
+    "r_show_octree_nodes 0\r\n"
+    "r_texture_anisotropy 4\r\n"
+    "r_use_mip_mapping 1\r\n"
+    "sc_take_screenshot_format 0\r\n"
+    "v_brightness 0.500000\r\n"
+    "v_contrast 1.000000\r\n"
+    "v_fullscreen 0\r\n"
+    "v_gamma 1.000000\r\n"
+    "v_mode 1280x1024x32\r\n"
+    "v_vsync 1\r\n";
+
+} // namespace
+
+TEST(ConfigFile, SaveAndLoadRoundTrip)
+{
+    MessageManager log("cfg", false, false, "", "");
+    std::string dir = TestSupport::MakeTempDir("config_round");
+    int music = 0, hidden = 0, locked = 0, gone = 0;
+    std::string profile;
+    {
+        Config c(dir + "\\sub", "Game", false, "1024x768x32", false, true);
+        c.Register("g_music", kConfigInt, false, true, &music, "5", false);
+        c.Register("g_profile", kConfigString, false, true, &profile, "Ann", false);
+        c.Register("g_hidden", kConfigInt, false, false, &hidden, "1", false);  // not persisted
+        c.Register("g_locked", kConfigInt, true, true, &locked, "2", false);    // read-only: never saved
+        c.Register("g_gone", kConfigInt, false, true, &gone, "3", false);
+        c.ExecuteLine("v_brightness 0.5", nullptr);
+        c.ExecuteLine("v_mode 1280x1024x32", nullptr);
+        c.ExecuteLine("v_fullscreen 0", nullptr);
+        c.ExecuteLine("r_texture_anisotropy 4", nullptr);
+        c.ExecuteLine("g_music 9", nullptr);
+        c.ExecuteLine("g_profile Bob Smith", nullptr);
+        c.ExecuteLine("g_gone 77", nullptr);
+        c.UnregisterVariable("g_gone"); // saved with its kept value
+        c.Save();
+    }
+    EXPECT_EQ(log.GetHistorySize(), 0);
+    const std::string path = dir + "\\sub\\Game.ini";
+    const std::string first = "c_invert_mouse 0\r\n";
+    EXPECT_EQ(ReadText(path), first + "g_gone 77\r\ng_music 9\r\ng_profile Bob Smith\r\n" +
+                                  std::string(kEngineLines).substr(first.size()));
+    EXPECT_FALSE(TestSupport::FileExists(path + ".tmp"));
+
+    Config c(dir + "\\sub", "Game", false, "1024x768x32", false, true);
+    c.Load();
+    EXPECT_EQ(c.brightness, 0.5f);
+    EXPECT_EQ(c.videoMode, "1280x1024x32");
+    EXPECT_FALSE(c.fullscreen);
+    EXPECT_EQ(c.textureAnisotropy, 4);
+    // Lines of names nobody registered yet wait for their owner.
+    EXPECT_EQ(c.GetValueString("g_music"), "");
+    music = 0;
+    c.Register("g_music", kConfigInt, false, true, &music, "5", false);
+    EXPECT_EQ(music, 9);
+    c.Register("g_profile", kConfigString, false, true, &profile, "Ann", false);
+    EXPECT_EQ(profile, "Bob Smith");
+    c.Register("g_gone", kConfigInt, false, true, &gone, "3", false);
+    EXPECT_EQ(gone, 77);
+    // Applied once: a later re-registration sees the default again.
+    int later = 0;
+    c.Register("g_later", kConfigInt, false, true, &later, "6", false);
+    EXPECT_EQ(later, 6);
+    TestSupport::RemoveTree(dir);
+}
+
+TEST(ConfigFile, LoadQuirksAndOverrides)
+{
+    std::string dir = TestSupport::MakeTempDir("config_quirks");
+    const std::string path = dir + "\\Q.ini";
+    ASSERT_TRUE(TestSupport::WriteFileText(path,
+        "\xEF\xBB\xBFv_mode 640x480x16\r\n"
+        "v_fullscreen 1 // a note\n"
+        "\n"
+        "// only a comment\r"
+        "v_gamma\r\n"
+        "g_late 0.3\r\n"
+        "g_late 0.9\r\n"
+        "   V_BRIGHTNESS    0.25   \r\n"
+        "v_contrast   2\r\n"
+        "d_locked 5\r\n"));
+    int locked = 1;
+    {
+        Config c(dir, "Q", false, "1024x768x32", false, false);
+        c.Register("d_locked", kConfigInt, true, false, &locked, "1", false);
+        c.gamma = 3;
+        c.ExecuteLine("exit", nullptr);
+        c.Load();
+        EXPECT_EQ(c.videoMode, "640x480x16");
+        EXPECT_TRUE(c.fullscreen);
+        EXPECT_EQ(c.gamma, 1.0f);        // reset by the load, the file line had no value
+        EXPECT_EQ(c.brightness, 1.0f);   // four blanks vanish: "v_brightness0.25" is unknown
+        EXPECT_EQ(c.contrast, 2.0f);     // three blanks leave one
+        EXPECT_EQ(locked, 1);            // read-only lines are ignored
+        EXPECT_TRUE(c.IsCommandDone("exit")); // a pending command is cancelled
+        float late = 0;
+        c.Register("g_late", kConfigFloat, false, true, &late, "0.5", false);
+        EXPECT_FLOAT_EQ(late, 0.3f);     // the first line of an unknown name wins
+    }
+    {
+        // Start-up settings that force the mode and full screen override the file.
+        Config c(dir, "Q", true, "1024x768x32", true, false);
+        c.Load();
+        EXPECT_EQ(c.videoMode, "1024x768x32");
+        EXPECT_FALSE(c.fullscreen);
+    }
+    {
+        // Forcing with an empty mode argument is ignored.
+        Config c(dir, "Q", true, "", false, false);
+        c.Load();
+        EXPECT_EQ(c.videoMode, "640x480x16");
+    }
+    {
+        MessageManager log("cfg", false, false, "", "");
+        Config c(dir, "Missing", false, "", false, false);
+        c.ExecuteLine("v_gamma 2", nullptr);
+        c.Load();
+        EXPECT_EQ(c.gamma, 1.0f);
+        EXPECT_EQ(log.GetHistorySize(), 0); // a missing file is no error
+    }
+    TestSupport::RemoveTree(dir);
+}
+
+TEST(ConfigFile, FailedSaveKeepsOldFile)
+{
+    MessageManager log("cfg", false, false, "", "");
+    std::string dir = TestSupport::MakeTempDir("config_fail");
+    const std::string path = dir + "\\F.ini";
+    const std::string old = "v_mode 320x240x8\r\n";
+    ASSERT_TRUE(TestSupport::WriteFileText(path, old));
+
+    Config c(dir, "F", false, "", false, false);
+    c.ExecuteLine("v_mode 1600x1200x32", nullptr);
+
+    // The temporary file cannot be made: something else holds its name.
+    ASSERT_TRUE(CreateDirectoryA((path + ".tmp").c_str(), nullptr));
+    c.Save();
+    EXPECT_EQ(ReadText(path), old);
+    ASSERT_EQ(log.GetHistorySize(), 1);
+    EXPECT_EQ(log.GetHistoryRecord(0)->level, 3u);
+    EXPECT_NE(log.GetHistoryRecord(0)->text.find("F.ini.tmp"), std::string::npos);
+    RemoveDirectoryA((path + ".tmp").c_str());
+
+    // The rename fails (the target is held open without sharing): the temporary file goes.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    log.ClearHistory();
+    c.Save();
+    CloseHandle(held);
+    EXPECT_EQ(ReadText(path), old);
+    EXPECT_EQ(log.GetHistorySize(), 1);
+    EXPECT_FALSE(TestSupport::FileExists(path + ".tmp"));
+
+    // And once nothing is in the way the save goes through.
+    log.ClearHistory();
+    c.Save();
+    EXPECT_EQ(log.GetHistorySize(), 0);
+    EXPECT_NE(ReadText(path).find("v_mode 1600x1200x32\r\n"), std::string::npos);
+    TestSupport::RemoveTree(dir);
 }
