@@ -6,8 +6,10 @@
 
 #include "engine/foundation/Error.h"
 #include "engine/foundation/FileBinary.h"
+#include "engine/foundation/FileManager.h"
 #include "engine/foundation/FileTextual.h"
 #include "engine/foundation/MessageManager.h"
+#include "engine/foundation/Paths.h"
 #include "engine/foundation/SafeSave.h"
 
 namespace KorvaneEngine {
@@ -20,12 +22,23 @@ void ReportError(const std::string& message)
         log->LogError(message);
 }
 
-// Creates the folders leading to a file, so a first save into a fresh
-// per-user folder works.
-void CreateFoldersOf(const std::string& filePath)
+// The engine opens its text files through the file manager (its root, and the
+// missing folders of a written file are created); without one, from the
+// program folder.
+std::unique_ptr<FileTextual> OpenText(const std::string& name, uint32_t mode)
 {
-    for (size_t cut = filePath.find('\\', 3); cut != std::string::npos; cut = filePath.find('\\', cut + 1))
-        CreateDirectoryA(filePath.substr(0, cut).c_str(), nullptr);
+    if (FileManager* files = FileManager::Instance())
+        return std::unique_ptr<FileTextual>(files->OpenTextFile(name, mode, FileTextual::kAnsi));
+    if (mode == FileTextual::kWrite)
+        CreateDirectories(FullFilePath(name));
+    return std::make_unique<FileTextual>(name, mode, FileTextual::kAnsi);
+}
+
+std::string TargetPath(const std::string& name)
+{
+    if (FileManager* files = FileManager::Instance())
+        return files->GetFullPath(name);
+    return FullFilePath(name);
 }
 
 uint64_t DiskFileSize(const std::string& path)
@@ -42,7 +55,8 @@ void Config::WriteFile(const std::string& path)
 {
     uint64_t expected = 0;
     {
-        FileTextual file(path, FileTextual::kWrite, FileTextual::kAnsi);
+        std::unique_ptr<FileTextual> owned = OpenText(path, FileTextual::kWrite);
+        FileTextual& file = *owned;
         for (auto& entry : variables_) {
             const ConfigVariable& v = *entry.second;
             if (!v.persist || v.readOnly || v.type == kConfigCommand)
@@ -64,8 +78,7 @@ void Config::Save()
     // The new file is written beside the old one and renamed over it only when
     // complete, so a failed save leaves the previous settings intact.
     try {
-        SafeSave save(iniPath_);
-        CreateFoldersOf(save.GetTargetPath());
+        SafeSave save(TargetPath(iniPath_));
         WriteFile(save.GetTemporaryPath());
         save.Commit();
     } catch (const FileError& e) {
@@ -78,9 +91,9 @@ void Config::Load()
     ResetAll();
     pending_.clear();
     try {
-        FileTextual file(iniPath_, FileTextual::kRead, FileTextual::kAnsi);
+        std::unique_ptr<FileTextual> file = OpenText(iniPath_, FileTextual::kRead);
         std::string line, name;
-        while (file.ReadLine(line, true, false)) {
+        while (file->ReadLine(line, true, false)) {
             if (ExecuteLine(line, &name) == kExecuteUnknownName && !pending_.count(name))
                 pending_[name] = line;
         }
