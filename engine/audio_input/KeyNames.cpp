@@ -1,0 +1,42 @@
+#include "engine/audio_input/KeyNames.h"
+
+namespace KorvaneEngine {
+
+const KeyName KeyNames[kKeyNameCount] = {
+    {"MOUSE1", 0}, {"MOUSE2", 1}, {"MOUSE3", 2}, {"MOUSE4", 3},
+    {"MOUSE5", 4}, {"MOUSE6", 5}, {"MOUSE7", 6}, {"MOUSE8", 7},
+
+    {"CAPS_LOCK", 0x3A}, {"NUM_LOCK", 0x45}, {"SCROLL_LOCK", 0x46},
+
+    {"0", 0x0B}, {"1", 0x02}, {"2", 0x03}, {"3", 0x04}, {"4", 0x05},
+    {"5", 0x06}, {"6", 0x07}, {"7", 0x08}, {"8", 0x09}, {"9", 0x0A},
+
+    {"A", 0x1E}, {"B", 0x30}, {"C", 0x2E}, {"D", 0x20}, {"E", 0x12}, {"F", 0x21}, {"G", 0x22},
+    {"H", 0x23}, {"I", 0x17}, {"J", 0x24}, {"K", 0x25}, {"L", 0x26}, {"M", 0x32},
+    {"N", 0x31}, {"O", 0x18}, {"P", 0x19}, {"Q", 0x10}, {"R", 0x13}, {"S", 0x1F}, {"T", 0x14},
+    {"U", 0x16}, {"V", 0x2F}, {"W", 0x11}, {"X", 0x2D}, {"Y", 0x15}, {"Z", 0x2C},
+
+    {"BACKSPACE", 0x0E}, {"TAB", 0x0F}, {"SPACE", 0x39}, {"ENTER", 0x1C}, {"ESCAPE", 0x01},
+    {"RSHIFT", 0x36}, {"LSHIFT", 0x2A}, {"RCTRL", 0x9D}, {"LCTRL", 0x1D}, {"RALT", 0xB8},
+    {"LALT", 0x38},
+
+    {"PAGEUP", 0xC9}, {"PAGEDOWN", 0xD1}, {"END", 0xCF}, {"HOME", 0xC7}, {"PRINTSCRN", 0xB7},
+    {"INSERT", 0xD2}, {"DELETE", 0xD3}, {"PAUSE", 0xC5},
+
+    {"LEFTARROW", 0xCB}, {"UPARROW", 0xC8}, {"RIGHTARROW", 0xCD}, {"DOWNARROW", 0xD0},
+
+    {"NUMPAD_0", 0x52}, {"NUMPAD_1", 0x4F}, {"NUMPAD_2", 0x50}, {"NUMPAD_3", 0x51},
+    {"NUMPAD_4", 0x4B}, {"NUMPAD_5", 0x4C}, {"NUMPAD_6", 0x4D}, {"NUMPAD_7", 0x47},
+    {"NUMPAD_8", 0x48}, {"NUMPAD_9", 0x49},
+
+    {"NUMPAD_MULTIPLY", 0x37}, {"NUMPAD_PLUS", 0x4E}, {"NUMPAD_MINUS", 0x4A},
+    {"NUMPAD_DELETE", 0x53}, {"NUMPAD_DIVIDE", 0xB5},
+
+    {"F1", 0x3B}, {"F2", 0x3C}, {"F3", 0x3D}, {"F4", 0x3E}, {"F5", 0x3F}, {"F6", 0x40},
+    {"F7", 0x41}, {"F8", 0x42}, {"F9", 0x43}, {"F10", 0x44}, {"F11", 0x57}, {"F12", 0x58},
+
+    {"~", 0x29}, {";", 0x27}, {"=", 0x0D}, {",", 0x33}, {"-", 0x0C}, {".", 0x34},
+    {"/", 0x35}, {"[", 0x1A}, {"\\", 0x2B}, {"]", 0x1B}, {"'", 0x28},
+};
+
+} // namespace KorvaneEngine
