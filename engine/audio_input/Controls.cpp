@@ -25,6 +25,7 @@ bool WindowKeyPending()
 
 Controls::Controls()
 {
+    Instance(this);
     for (const KeyName& key : KeyNames) {
         heldState[key.name] = false;
         pressedState[key.name] = false;

@@ -91,6 +91,7 @@ void Timer::SetTime(float seconds)
 
 TimerManager::TimerManager()
 {
+    Instance(this);
     TIMECAPS caps;
     if (timeGetDevCaps(&caps, sizeof(caps)) == TIMERR_NOERROR) {
         timerPeriod = caps.wPeriodMin;

@@ -75,6 +75,7 @@ private:
     // Flips or sets v_fullscreen, saves the settings and leaves the mode
     // switch to the frame code.
     void RequestModeChange(bool newFullscreen);
+    [[noreturn]] void FailConstruction(const std::string& text, bool classRegistered);
 
     bool minimized = false;
     bool centred;

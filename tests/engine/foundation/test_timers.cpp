@@ -169,5 +169,6 @@ TEST(TimerManager, ReusesFreedSlotsLastFirst)
     timers.DeleteTimer(&foreign);
     for (uint32_t n = 0; n <= 5; ++n)
         EXPECT_NE(timers.GetTimer(n), nullptr) << n;
-    EXPECT_EQ(timers.CreateTimer(0.0f, false), timers.GetTimer(6));
+    Timer* c = timers.CreateTimer(0.0f, false);
+    EXPECT_EQ(timers.GetTimer(6), c);
 }
