@@ -103,6 +103,7 @@ protected:
     }
     void TearDown() override
     {
+        SwapMouseButton(FALSE);
         if (shell && shell->Available())
             Host("xdotool keyup shift keyup alt keyup Return");
         controls.reset();
@@ -247,6 +248,25 @@ TEST_F(InputTest, KeysAndButtonsArePressedForOneFrame)
     frames = DuringFrames("xdotool click 3");
     EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 1);
     EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 0);
+}
+
+TEST_F(InputTest, SwappedButtonsKeepMouse1Primary)
+{
+    MakeControls(true);
+    SwapMouseButton(TRUE);
+    RunFrames(2); // the setting is read by one frame, used by the next read
+    std::vector<FrameSeen> frames = DuringFrames("xdotool click 1");
+    EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 1);
+    EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 0);
+    frames = DuringFrames("xdotool click 3");
+    EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 1);
+    EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 0);
+
+    SwapMouseButton(FALSE);
+    RunFrames(2);
+    frames = DuringFrames("xdotool click 1");
+    EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 1);
+    EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 0);
 }
 
 TEST_F(InputTest, HeldKeyIsDownEveryFrameButPressedOnce)
