@@ -257,6 +257,7 @@ void Window::RequestModeChange(bool newFullscreen)
     if (!config)
         return;
     config->fullscreen = newFullscreen;
+    config->Save();
     config->SetCommandDone("v_window_change_mode", false);
 }
 

@@ -230,21 +230,6 @@ TEST(Controls, CursorCounterSettles)
     EXPECT_GE(CursorCounter(), 0);
 }
 
-TEST(Controls, NoWindowNoTypedCharacter)
-{
-    ScriptedControls controls;
-    uint16_t code = 7;
-    bool isCharacter = true;
-    EXPECT_FALSE(controls.GetTypedCharacter(code, isCharacter));
-    EXPECT_EQ(code, 7);
-    EXPECT_TRUE(isCharacter);
-    POINT p;
-    GetCursorPos(&p);
-    const Vector2 c = controls.GetCursorPosition();
-    EXPECT_EQ(c.x, static_cast<float>(p.x));
-    EXPECT_EQ(c.y, static_cast<float>(p.y));
-}
-
 TEST(Controls, FullScreenCursorMapping)
 {
     const uint32_t W = 1024, H = 768;

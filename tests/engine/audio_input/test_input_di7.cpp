@@ -369,6 +369,8 @@ TEST_F(InputTest, AltEnterActsOncePerPress)
     DuringFrames("xdotool keydown alt keydown Return", 20);
     EXPECT_EQ(modeFlips, 1);
     EXPECT_TRUE(config->fullscreen);
+    std::vector<unsigned char> ini = TestSupport::ReadFileBytes(dir + "\\input.ini");
+    EXPECT_NE(std::string(ini.begin(), ini.end()).find("v_fullscreen 1\r\n"), std::string::npos);
     EXPECT_FALSE(config->IsCommandDone("v_window_change_mode"));
     config->SetCommandDone("v_window_change_mode", true);
     DuringFrames("xdotool keyup Return keyup alt", 5);

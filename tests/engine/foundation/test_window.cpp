@@ -149,6 +149,10 @@ TEST_F(WindowTest, CloseIssuesExitAndTheWindowSurvives)
     EXPECT_FALSE(config->IsCommandDone("exit"));
     Pump();
     EXPECT_TRUE(IsWindow(hwnd));
+
+    config->SetCommandDone("exit", true);
+    EXPECT_EQ(SendMessageA(hwnd, WM_QUIT, 0, 0), 0);
+    EXPECT_FALSE(config->IsCommandDone("exit"));
 }
 
 TEST_F(WindowTest, MaximiseRequestsFullScreen)
@@ -161,6 +165,9 @@ TEST_F(WindowTest, MaximiseRequestsFullScreen)
     EXPECT_TRUE(config->fullscreen);
     EXPECT_EQ(config->GetValueString("v_fullscreen"), "1");
     EXPECT_FALSE(config->IsCommandDone("v_window_change_mode"));
+    // The settings file is written at once.
+    std::vector<unsigned char> ini = TestSupport::ReadFileBytes(dir + "\\window.ini");
+    EXPECT_NE(std::string(ini.begin(), ini.end()).find("v_fullscreen 1\r\n"), std::string::npos);
     // The switch itself is the frame code's: the window is untouched.
     Pump();
     EXPECT_FALSE(IsZoomed(hwnd));
