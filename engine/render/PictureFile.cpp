@@ -1,12 +1,16 @@
 #include "engine/render/PictureFile.h"
 
 #include "engine/foundation/FileBinary.h"
+#include "engine/foundation/FileManager.h"
 #include "engine/foundation/MessageManager.h"
 
 namespace KorvaneEngine {
 
 FileBinary* OpenPictureFile(const std::string& name)
 {
+    if (FileManager* files = FileManager::Instance())
+        return files->OpenFile(name, false, 0);
+    // Without a file manager (a tool) the name is a file on disk.
     return new FileBinary(name, false, 0);
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/foundation/FileManager.h"
 #include "engine/foundation/MessageManager.h"
 #include "engine/render/Image.h"
 #include "PictureWriters.h"
@@ -17,9 +18,11 @@ protected:
     {
         log_ = std::make_unique<KorvaneEngine::MessageManager>("test", false, false, "", "");
         dir_ = TestSupport::MakeTempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        files_ = std::make_unique<KorvaneEngine::FileManager>(dir_, false, "data", 0);
     }
     void TearDown() override
     {
+        files_.reset();
         log_.reset();
         TestSupport::RemoveTree(dir_);
     }
@@ -60,6 +63,7 @@ protected:
     }
 
     std::unique_ptr<KorvaneEngine::MessageManager> log_;
+    std::unique_ptr<KorvaneEngine::FileManager> files_;
     std::string dir_;
 };
 

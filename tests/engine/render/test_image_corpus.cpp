@@ -7,7 +7,11 @@
 #include <functional>
 #include <random>
 
+#include <windows.h>
+
 #include "engine/foundation/Error.h"
+#include "engine/foundation/FileManager.h"
+#include "engine/foundation/PackWriter.h"
 #include "engine/render/FileDDS.h"
 #include "engine/render/TextureImage.h"
 
@@ -115,6 +119,31 @@ protected:
             }
             ++total_;
         }
+    }
+
+    // The same cases read from a pack held in memory, where the readers use
+    // the file's block in place instead of reading through the stream.
+    void ExpectAllFailFromMemory(const std::string& extension, const std::vector<Case>& cases)
+    {
+        std::vector<PackInput> inputs;
+        for (size_t i = 0; i < cases.size(); ++i)
+            inputs.push_back({"m" + std::to_string(i) + "." + extension, "", cases[i].bytes});
+        CreateDirectoryA(Path("data").c_str(), nullptr);
+        std::string error;
+        ASSERT_TRUE(WritePackFile(Path("data\\damaged.pak"), inputs, &error)) << error;
+        files_.reset();
+        files_ = std::make_unique<FileManager>(dir_, true, "data", 64u << 20);
+        ASSERT_EQ(files_->GetPackCount(), 1u);
+        for (size_t i = 0; i < cases.size(); ++i) {
+            log_->ClearHistory();
+            Image img;
+            EXPECT_FALSE(img.Load("data\\" + inputs[i].name, true)) << "in memory: " << cases[i].label;
+            EXPECT_TRUE(img.IsEmpty()) << cases[i].label;
+            EXPECT_GE(Errors(), 1) << cases[i].label;
+            ++total_;
+        }
+        files_.reset();
+        files_ = std::make_unique<FileManager>(dir_, false, "data", 0);
     }
 
     // Random byte damage: either a logged failure with an empty image, or a
@@ -228,6 +257,7 @@ TEST_F(Corpus, Tga)
     cases.push_back(Mutated("copy too long", rle24, [](auto& b) { b[18] = 0x7F; }));
     cases.push_back(Mutated("raw data read as runs", raw24, [](auto& b) { b[2] = 10; }));
     ExpectAllFail("tga", cases);
+    ExpectAllFailFromMemory("tga", cases);
     Fuzz("tga", rle32, 60, 21);
     Fuzz("tga", raw24, 40, 22);
 }
@@ -293,6 +323,7 @@ TEST_F(Corpus, Jpeg)
     }
     cases.push_back({"four components", cmyk});
     ExpectAllFail("jpg", cases);
+    ExpectAllFailFromMemory("jpg", cases);
     Fuzz("jpg", colour, 80, 31);
     Fuzz("jpg", progressive, 40, 32);
 }

@@ -1,5 +1,9 @@
 #include "ImageTestSupport.h"
 
+#include <windows.h>
+
+#include "engine/foundation/PackWriter.h"
+
 using namespace KorvaneEngine;
 using namespace PictureWriters;
 
@@ -409,5 +413,39 @@ TEST_F(PictureLoad, ExtensionsAndMissingFiles)
         EXPECT_EQ(Errors(), before + 1) << name;
         EXPECT_TRUE(Logged("Failed to open \"" + Path(name) + "\" file")) << name;
         EXPECT_TRUE(img.IsEmpty()) << name;
+    }
+}
+
+TEST_F(PictureLoad, FromPacksHeldInMemoryAndStreamed)
+{
+    Picture rgb = Pattern(16, 8, 3), rgba = Pattern(9, 7, 4);
+    std::vector<uint8_t> jpg = EncodeJpeg(rgb, 90);
+    Picture jpgPixels;
+    ASSERT_TRUE(DecodeJpegDirect(jpg, jpgPixels));
+    std::vector<PackInput> inputs = {
+        {"pics\\a.bmp", "", EncodeBmp(rgb)},
+        {"pics\\b.tga", "", EncodeTga(rgba, true, false)},
+        {"pics\\c.jpg", "", jpg},
+        {"pics\\d.png", "", EncodePng(rgba)},
+    };
+    CreateDirectoryA(Path("data").c_str(), nullptr);
+    std::string error;
+    ASSERT_TRUE(WritePackFile(Path("data\\pics.pak"), inputs, &error)) << error;
+    // One pack cached whole (memory mode), then the same streamed through the pack's stream.
+    for (uint32_t cacheLimit : {16u << 20, 0u}) {
+        files_.reset();
+        files_ = std::make_unique<FileManager>(dir_, true, "data", cacheLimit);
+        ASSERT_EQ(files_->GetPackCount(), 1u);
+        Image img;
+        ASSERT_TRUE(img.Load("data\\pics\\a.bmp", true)) << cacheLimit;
+        EXPECT_TRUE(SamePixels(img, rgb));
+        ASSERT_TRUE(img.Load("data\\pics\\b.tga", true)) << cacheLimit;
+        EXPECT_TRUE(SamePixels(img, rgba));
+        ASSERT_TRUE(img.Load("data\\pics\\c.jpg", true)) << cacheLimit;
+        EXPECT_TRUE(SamePixels(img, jpgPixels));
+        ASSERT_TRUE(img.Load("data\\pics\\d.png", true)) << cacheLimit;
+        EXPECT_TRUE(SamePixels(img, rgba));
+        EXPECT_FALSE(img.Load("data\\pics\\e.png", true));
+        EXPECT_TRUE(Logged("Failed to open \"" + dir_ + "\\data\\pics\\e.png\" file"));
     }
 }
