@@ -1,0 +1,305 @@
+#pragma once
+// Fixtures for the sound tests: WAV files built byte by byte, Ogg Vorbis files
+// encoded with libvorbisenc, the engine services the sound layer stands on,
+// and a little signal analysis for what comes back out.
+#include <windows.h>
+
+#include <vorbis/vorbisenc.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/foundation/FileManager.h"
+#include "engine/foundation/MessageManager.h"
+#include "engine/foundation/TimerManager.h"
+#include "engine/foundation/Window.h"
+#include "support/TestSupport.h"
+
+namespace SoundTest {
+
+constexpr double kPi = 3.14159265358979323846;
+
+using Bytes = std::vector<unsigned char>;
+
+inline void PutU32(Bytes& b, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+inline void PutU16(Bytes& b, uint16_t v)
+{
+    b.push_back(static_cast<unsigned char>(v));
+    b.push_back(static_cast<unsigned char>(v >> 8));
+}
+
+inline void PutTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+
+// One chunk: id, size, body (the size field may lie).
+inline void PutChunk(Bytes& b, const char* id, const Bytes& body, int64_t sizeField = -1)
+{
+    PutTag(b, id);
+    PutU32(b, sizeField < 0 ? static_cast<uint32_t>(body.size()) : static_cast<uint32_t>(sizeField));
+    b.insert(b.end(), body.begin(), body.end());
+}
+
+inline Bytes FormatBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t extra = 0)
+{
+    Bytes f;
+    PutU16(f, tag);
+    PutU16(f, channels);
+    PutU32(f, rate);
+    PutU32(f, rate * channels * bits / 8);
+    PutU16(f, static_cast<uint16_t>(channels * bits / 8));
+    PutU16(f, bits);
+    f.insert(f.end(), extra, 0);
+    return f;
+}
+
+// RIFF/WAVE around the given chunks.
+inline Bytes Riff(const Bytes& chunks, int64_t sizeField = -1)
+{
+    Bytes b;
+    PutTag(b, "RIFF");
+    PutU32(b, sizeField < 0 ? static_cast<uint32_t>(chunks.size() + 4) : static_cast<uint32_t>(sizeField));
+    PutTag(b, "WAVE");
+    b.insert(b.end(), chunks.begin(), chunks.end());
+    return b;
+}
+
+inline Bytes MakeWav(uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& pcm)
+{
+    Bytes chunks;
+    PutChunk(chunks, "fmt ", FormatBody(1, channels, rate, bits));
+    PutChunk(chunks, "data", pcm);
+    return Riff(chunks);
+}
+
+inline Bytes Pcm16(const std::vector<int16_t>& samples)
+{
+    Bytes b;
+    for (int16_t s : samples)
+        PutU16(b, static_cast<uint16_t>(s));
+    return b;
+}
+
+// A sine of the given amplitude (0..1) as 16-bit samples, copied to every channel.
+inline std::vector<int16_t> Sine16(double frequency, uint32_t rate, uint32_t frames, double amplitude, int channels = 1)
+{
+    std::vector<int16_t> s;
+    s.reserve(static_cast<size_t>(frames) * channels);
+    for (uint32_t i = 0; i < frames; ++i) {
+        int16_t v = static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2.0 * kPi * frequency * i / rate)));
+        for (int c = 0; c < channels; ++c)
+            s.push_back(v);
+    }
+    return s;
+}
+
+// Ogg Vorbis of interleaved float samples in -1..1.
+inline Bytes EncodeOgg(int channels, long rate, const std::vector<float>& interleaved, float quality = 0.5f)
+{
+    Bytes out;
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) {
+        vorbis_info_clear(&vi);
+        ADD_FAILURE() << "vorbis_encode_init_vbr failed";
+        return out;
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block vb;
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 0x5eed);
+    auto putPage = [&out](const ogg_page& og) {
+        out.insert(out.end(), og.header, og.header + og.header_len);
+        out.insert(out.end(), og.body, og.body + og.body_len);
+    };
+    ogg_packet header, comments, codebooks;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comments);
+    ogg_stream_packetin(&os, &codebooks);
+    ogg_page og;
+    while (ogg_stream_flush(&os, &og))
+        putPage(og);
+
+    auto drain = [&]() {
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet op;
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og))
+                    putPage(og);
+            }
+        }
+    };
+    size_t frames = interleaved.size() / channels;
+    const size_t kChunk = 4096;
+    for (size_t done = 0; done < frames; done += kChunk) {
+        size_t n = frames - done < kChunk ? frames - done : kChunk;
+        float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(n));
+        for (size_t i = 0; i < n; ++i)
+            for (int c = 0; c < channels; ++c)
+                buffer[c][i] = interleaved[(done + i) * channels + c];
+        vorbis_analysis_wrote(&vd, static_cast<int>(n));
+        drain();
+    }
+    vorbis_analysis_wrote(&vd, 0);
+    drain();
+    while (ogg_stream_flush(&os, &og))
+        putPage(og);
+
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+
+inline std::vector<float> SineFloat(double frequency, long rate, uint32_t frames, double amplitude, int channels)
+{
+    std::vector<float> s;
+    s.reserve(static_cast<size_t>(frames) * channels);
+    for (uint32_t i = 0; i < frames; ++i) {
+        float v = static_cast<float>(amplitude * std::sin(2.0 * kPi * frequency * i / rate));
+        for (int c = 0; c < channels; ++c)
+            s.push_back(v);
+    }
+    return s;
+}
+
+// The log, file manager, timers and window the sound layer expects, made once
+// for the whole test program. Sound files are written to a folder of their own
+// and opened by absolute name.
+class Services : public ::testing::Environment {
+public:
+    explicit Services(bool withWindow = true) : withWindow_(withWindow) {}
+
+    void SetUp() override
+    {
+        using namespace KorvaneEngine;
+        dir_ = TestSupport::MakeTempDir("sound");
+        log_ = new MessageManager("Sound Test", true, false, dir_, "sound_log");
+        MessageManager::Instance(log_);
+        files_ = new FileManager("", false, "data", 0);
+        FileManager::Instance(files_);
+        timers_ = new TimerManager();
+        TimerManager::Instance(timers_);
+        if (withWindow_) {
+            window_ = new Window("Sound Test", nullptr, 0, 320, 240, false, true, Vector2i(0, 0));
+            Window::Instance(window_);
+        }
+    }
+
+    void TearDown() override
+    {
+        delete window_;
+        delete timers_;
+        delete files_;
+        delete log_;
+    }
+
+    static const std::string& Dir() { return dir_; }
+
+private:
+    bool withWindow_;
+    KorvaneEngine::MessageManager* log_ = nullptr;
+    KorvaneEngine::FileManager* files_ = nullptr;
+    KorvaneEngine::TimerManager* timers_ = nullptr;
+    KorvaneEngine::Window* window_ = nullptr;
+    static inline std::string dir_;
+};
+
+// Writes a fixture file and returns its absolute name for the readers.
+inline std::string WriteSoundFile(const std::string& fileName, const Bytes& bytes)
+{
+    std::string path = Services::Dir() + "\\" + fileName;
+    EXPECT_TRUE(TestSupport::WriteFileBytes(path, bytes)) << path;
+    return path;
+}
+
+// Log records since the last ClearHistory that contain the text.
+inline int LogCount(const std::string& text)
+{
+    KorvaneEngine::MessageManager* log = KorvaneEngine::MessageManager::Instance();
+    int n = 0;
+    for (int i = 0; log && i < log->GetHistorySize(); ++i)
+        if (log->GetHistoryRecord(i)->text.find(text) != std::string::npos)
+            ++n;
+    return n;
+}
+
+inline int LogCount(uint32_t level)
+{
+    KorvaneEngine::MessageManager* log = KorvaneEngine::MessageManager::Instance();
+    int n = 0;
+    for (int i = 0; log && i < log->GetHistorySize(); ++i)
+        if (log->GetHistoryRecord(i)->level == level)
+            ++n;
+    return n;
+}
+
+inline void ClearLog()
+{
+    if (KorvaneEngine::MessageManager* log = KorvaneEngine::MessageManager::Instance())
+        log->ClearHistory();
+}
+
+// Strength of one frequency in a mono signal (a single DFT bin, Goertzel).
+inline double ToneStrength(const std::vector<double>& x, double frequency, double rate)
+{
+    double w = 2.0 * kPi * frequency / rate, c = 2.0 * std::cos(w), s1 = 0, s2 = 0;
+    for (double v : x) {
+        double s = v + c * s1 - s2;
+        s2 = s1;
+        s1 = s;
+    }
+    return std::sqrt(s1 * s1 + s2 * s2 - c * s1 * s2) / (x.size() / 2.0);
+}
+
+// The strongest frequency between lo and hi: a 1 Hz scan around the best of a
+// coarse 5 Hz scan.
+inline double DominantFrequency(const std::vector<double>& x, double rate, double lo = 50, double hi = 4000)
+{
+    double best = lo, bestStrength = -1;
+    for (double f = lo; f <= hi; f += 5) {
+        double s = ToneStrength(x, f, rate);
+        if (s > bestStrength) {
+            bestStrength = s;
+            best = f;
+        }
+    }
+    double coarse = best;
+    for (double f = coarse - 5; f <= coarse + 5; f += 0.5) {
+        double s = ToneStrength(x, f, rate);
+        if (s > bestStrength) {
+            bestStrength = s;
+            best = f;
+        }
+    }
+    return best;
+}
+
+inline double Rms(const std::vector<double>& x)
+{
+    double sum = 0;
+    for (double v : x)
+        sum += v * v;
+    return x.empty() ? 0 : std::sqrt(sum / x.size());
+}
+
+} // namespace SoundTest
