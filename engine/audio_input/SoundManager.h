@@ -1,4 +1,9 @@
 #pragma once
+// The multimedia header turns PlaySound into PlaySoundA. Seeing it here first
+// renames the member the same way in every unit, whatever they include later.
+#include <windows.h>
+#include <mmsystem.h>
+
 #include <cstdint>
 #include <deque>
 #include <string>

@@ -188,12 +188,14 @@ void SoundBuffer_DS7::UnqueueProcessedBuffers(std::vector<uint32_t>* blocks)
     uint64_t delta = pos >= lastRingPosition ? pos - lastRingPosition : pos + kRingSize - lastRingPosition;
 
     // Blocks are handed back once the position lagging two blocks behind the
-    // play position has passed their end.
+    // play position has passed their end. Both ends of the span lag the same
+    // way, also in the first two blocks: a long first frame would otherwise
+    // report a block early and again later, refilling it twice and skipping
+    // a block of the sound.
     const uint64_t kLag = 2 * kBlockSize;
-    uint64_t lag = bytesPlayed < kLag ? bytesPlayed : kLag;
-    uint64_t from = bytesPlayed - lag;
+    uint64_t from = bytesPlayed > kLag ? bytesPlayed - kLag : 0;
     bytesPlayed += delta;
-    uint64_t to = bytesPlayed - lag;
+    uint64_t to = bytesPlayed > kLag ? bytesPlayed - kLag : 0;
     if (to >= 2ull * kRingSize) {
         uint64_t laps = (to - kRingSize) / kRingSize;
         to -= laps * kRingSize;

@@ -39,7 +39,11 @@ inline void PutU16(Bytes& b, uint16_t v)
     b.push_back(static_cast<unsigned char>(v >> 8));
 }
 
-inline void PutTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+inline void PutTag(Bytes& b, const char* tag)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<unsigned char>(tag[i]));
+}
 
 // One chunk: id, size, body (the size field may lie).
 inline void PutChunk(Bytes& b, const char* id, const Bytes& body, int64_t sizeField = -1)
