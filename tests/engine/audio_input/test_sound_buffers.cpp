@@ -276,16 +276,3 @@ TEST_F(SoundBuffers, EightBitSilenceAndFailedWrites)
     EXPECT_FALSE(stream.FillBlock(0, R + 1));
     EXPECT_FALSE(stream.FillBlock(0, 0));
 }
-
-TEST_F(SoundBuffers, UnloadDropsTheReader)
-{
-    MemoryBuffer effect(WriteSoundFile("unload.wav", MakeWav(1, 8000, 8, Bytes(10, 3))), staging.data(), true);
-    ASSERT_NE(effect.GetReader(), nullptr);
-    effect.Unload();
-    EXPECT_EQ(effect.GetReader(), nullptr);
-    EXPECT_FALSE(effect.FillBlock(0, 10));
-    // Loading again opens a new reader.
-    effect.Load(nullptr);
-    ASSERT_NE(effect.GetReader(), nullptr);
-    EXPECT_EQ(effect.GetDataSize(), 10u);
-}
