@@ -1,20 +1,27 @@
 #include "engine/render/DeviceLimits.h"
 
+#include "engine/render/RenderSystem.h"
+
 namespace KorvaneEngine {
+
+// Without a render system (tools, tests) there is no limit and no device format.
 
 uint32_t DeviceTextureFormatMask()
 {
-    return 0;
+    RenderSystem* r = RenderSystem::Instance();
+    return r ? r->textureFormatMask : 0;
 }
 
 uint32_t DeviceMaxTextureWidth()
 {
-    return 0;
+    RenderSystem* r = RenderSystem::Instance();
+    return r ? r->maxTextureWidth : 0;
 }
 
 uint32_t DeviceMaxTextureHeight()
 {
-    return 0;
+    RenderSystem* r = RenderSystem::Instance();
+    return r ? r->maxTextureHeight : 0;
 }
 
 } // namespace KorvaneEngine

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "engine/foundation/ExecutableDirectory.h"
 
@@ -69,6 +71,63 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path)
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace TestSupport
+
+namespace TestSupport {
+
+namespace {
+const char* const kDesktopFlag = "--in-virtual-desktop";
+
+// The value of attribute name in the first element tag of text, or -1.
+long AttributeNumber(const std::string& tag, const std::string& name)
+{
+    size_t p = tag.find(" " + name + "=\"");
+    if (p == std::string::npos)
+        return -1;
+    return std::strtol(tag.c_str() + p + name.size() + 3, nullptr, 10);
+}
+} // namespace
+
+bool InVirtualDesktop() { return std::strstr(GetCommandLineA(), kDesktopFlag) != nullptr; }
+
+bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter)
+{
+    char exe[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return false;
+    const std::string result = KorvaneEngine::GetExecutableDirectory() + "\\desktop_" + name + ".xml";
+    DeleteFileA(result.c_str());
+    std::string command = "explorer.exe /desktop=" + name + "," + std::to_string(width) + "x" +
+                          std::to_string(height) + " \"" + exe + "\" --gtest_filter=" + filter +
+                          " --gtest_output=xml:\"" + result + "\" " + kDesktopFlag;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    std::fflush(stdout);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    const DWORD waited = WaitForSingleObject(pi.hProcess, 300000);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (waited != WAIT_OBJECT_0)
+        return false;
+
+    std::vector<unsigned char> bytes = ReadFileBytes(result);
+    std::string xml(bytes.begin(), bytes.end());
+    size_t start = xml.find("<testsuites ");
+    if (start == std::string::npos)
+        return false;
+    std::string tag = xml.substr(start, xml.find('>', start) - start);
+    // A skipped test means the copy did not know it was inside the desktop.
+    return AttributeNumber(tag, "tests") > 0 && AttributeNumber(tag, "failures") == 0 &&
+           AttributeNumber(tag, "errors") == 0 && xml.find("<skipped") == std::string::npos;
 }
 
 } // namespace TestSupport

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,5 +13,13 @@ bool WriteFileText(const std::string& path, const std::string& text);
 std::vector<unsigned char> ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
+
+// Display modes other than the screen's exist under Wine only inside a virtual
+// desktop. RunInVirtualDesktop starts this test program again inside one
+// (explorer /desktop=name,WxH), limited to the tests matching filter, and
+// waits for it; true when at least one test ran and none failed. The copy's
+// output joins this program's. InVirtualDesktop is true inside such a copy.
+bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter);
+bool InVirtualDesktop();
 
 } // namespace TestSupport
