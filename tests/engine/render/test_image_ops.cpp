@@ -77,25 +77,6 @@ TEST(ImageBasics, RefusesSizesThatWouldWrapOrExceedTheSideLimit)
     EXPECT_EQ(img.GetSize(), Image::kMaxSide);
 }
 
-TEST(ImageBasics, CopyFromAndMove)
-{
-    Image a, b;
-    MakeRamp(a, 5, 3, 32);
-    b.CopyFrom(a);
-    EXPECT_EQ(b.GetWidth(), 5u);
-    EXPECT_EQ(b.GetHeight(), 3u);
-    EXPECT_EQ(0, std::memcmp(a.GetPixels(), b.GetPixels(), a.GetSize()));
-    EXPECT_NE(a.GetPixels(), b.GetPixels());
-    Image header;
-    ASSERT_TRUE(header.Create(7, 7, 24, false));
-    b.CopyFrom(header);
-    EXPECT_EQ(b.GetPixels(), nullptr);
-    EXPECT_EQ(b.GetWidth(), 7u);
-    Image empty;
-    b.CopyFrom(empty);
-    EXPECT_TRUE(b.IsEmpty());
-}
-
 TEST(ImageOps, CropKeepsRowsAndRefusesOutside)
 {
     Image src, out;
@@ -204,17 +185,6 @@ TEST(ImageOps, BicubicPassesThroughSamplesAndClamps)
     EXPECT_EQ(Px(out, 0, 0), Px(src, 0, 0));
     EXPECT_EQ(Px(out, 8, 8), Px(src, 3, 3));
     EXPECT_EQ(Px(out, 8, 0), Px(src, 3, 0));
-}
-
-TEST(ImageOps, ResizeInPlace)
-{
-    Image img;
-    MakeRamp(img, 8, 4, 32);
-    ASSERT_TRUE(img.Resize(4, 2, Image::kNearest));
-    EXPECT_EQ(img.GetWidth(), 4u);
-    EXPECT_EQ(img.GetHeight(), 2u);
-    EXPECT_EQ(img.GetSize(), 32u);
-    EXPECT_EQ(img.GetPixel(3, 1)[0], 16 * 3 + 7);
 }
 
 TEST(ImageOps, SwapRedBlue)

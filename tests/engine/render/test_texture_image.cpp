@@ -308,23 +308,6 @@ TEST_F(TextureImageTest, ReleaseFreesWhatWasReadFromFiles)
     EXPECT_TRUE(pictures.GetLevels().empty());
 }
 
-TEST_F(TextureImageTest, TextureStartsUnloadedWithOneReference)
-{
-    PlainTexture t("diffuse_a.png", Path("a.png"), "", true, true);
-    EXPECT_EQ(t.GetName(), "diffuse_a.png");
-    EXPECT_TRUE(t.IsDeferred());
-    EXPECT_TRUE(t.HasMipMaps());
-    EXPECT_EQ(t.GetReferenceCount(), 1);
-    EXPECT_EQ(t.GetIdleFrames(), 0u);
-    EXPECT_EQ(t.GetWidth(), 0u);
-    EXPECT_EQ(t.GetMemorySize(), 0u);
-    ASSERT_NE(t.GetImage(), nullptr);
-    EXPECT_EQ(t.GetImage()->GetDiffuseName(), Path("a.png"));
-    EXPECT_TRUE(t.GetImage()->IsFromFiles());
-    t.ReleaseSurface();
-    EXPECT_EQ(t.releases, 1);
-}
-
 TEST_F(MakeHalfTest, AveragesWithRoundingAndTakesAlphaFromOpacity)
 {
     Image src, out;
