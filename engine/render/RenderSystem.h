@@ -9,9 +9,11 @@
 
 namespace KorvaneEngine {
 
+class Camera;
 class Config;
 class Image;
 class IndexBuffer;
+class Light;
 class Texture2D;
 class VertexBuffer;
 
@@ -101,7 +103,9 @@ public:
     {
     }
 
-    // Buffers and textures are owned by the caller.
+    // Cameras, lights, buffers and textures are owned by the caller.
+    virtual Camera* CreateCamera(bool orthographic) = 0;
+    virtual Light* CreateLight(uint32_t index) = 0;
     virtual VertexBuffer* CreateVertexBuffer(uint32_t usage, uint32_t hasColor, uint32_t vertexCount) = 0;
     virtual VertexBuffer* CreateVertexBufferCopy(uint32_t usage, uint32_t hasColor, const VertexBuffer& source) = 0;
     virtual VertexBuffer* CloneVertexBuffer(const VertexBuffer& source) = 0;

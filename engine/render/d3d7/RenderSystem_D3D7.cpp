@@ -6,7 +6,9 @@
 #include "engine/foundation/Config.h"
 #include "engine/foundation/StringUtils.h"
 #include "engine/foundation/Window.h"
+#include "engine/render/d3d7/Camera_D3D7.h"
 #include "engine/render/d3d7/IndexBuffer_D3D7.h"
+#include "engine/render/d3d7/Light_D3D7.h"
 #include "engine/render/d3d7/Log_D3D7.h"
 #include "engine/render/d3d7/Texture2D_D3D7.h"
 #include "engine/render/d3d7/VertexBuffer_D3D7.h"
@@ -592,6 +594,16 @@ IndexBuffer* RenderSystem_D3D7::CreateIndexBufferCopy(uint32_t usage, const Inde
 }
 
 IndexBuffer* RenderSystem_D3D7::CloneIndexBuffer(const IndexBuffer& source) { return new IndexBuffer_D3D7(source); }
+
+Camera* RenderSystem_D3D7::CreateCamera(bool orthographic)
+{
+    return new Camera_D3D7(orthographic, &device);
+}
+
+Light* RenderSystem_D3D7::CreateLight(uint32_t index)
+{
+    return new Light_D3D7(index, &device);
+}
 
 Texture2D* RenderSystem_D3D7::CreateTextureFromImages(const std::string& name, Image* diffuse, Image* opacity,
                                                       bool mips, bool deferred)

@@ -92,6 +92,8 @@ public:
                               uint32_t primitiveCount) override;
     void TakeScreenshot(Image& image) override;
 
+    Camera* CreateCamera(bool orthographic) override;
+    Light* CreateLight(uint32_t index) override;
     VertexBuffer* CreateVertexBuffer(uint32_t usage, uint32_t hasColor, uint32_t vertexCount) override;
     VertexBuffer* CreateVertexBufferCopy(uint32_t usage, uint32_t hasColor, const VertexBuffer& source) override;
     VertexBuffer* CloneVertexBuffer(const VertexBuffer& source) override;

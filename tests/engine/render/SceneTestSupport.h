@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the scene tests: a real Direct3D 7 device (RenderTestSupport.h)
-// with the file manager rooted in a temporary folder, the frame clock and the
+// with the file manager over the program folder, the frame clock and the
 // camera, light, shader and model managers in the engine's order.
 #include <windows.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/foundation/ExecutableDirectory.h"
 #include "engine/foundation/FileManager.h"
 #include "engine/foundation/TimerManager.h"
 #include "engine/render/Camera.h"
@@ -28,6 +29,7 @@ using namespace KorvaneEngine;
 
 struct Scene : RenderTest::Services {
     std::string root;
+    std::string folder;
     std::unique_ptr<FileManager> files;
     std::unique_ptr<TimerManager> timers;
     std::unique_ptr<CameraManager> cameras;
@@ -35,12 +37,23 @@ struct Scene : RenderTest::Services {
     std::unique_ptr<ShaderManager> shaders;
     std::unique_ptr<ModelManager> models;
 
-    void StartScene(const std::string& name, const std::string& mode = "800x600x32")
+    // A windowed device needs a mode the display lists: the test display's own.
+    void StartScene(const std::string& name, const std::string& mode = "1280x1024x32")
     {
-        root = TestSupport::MakeTempDir(name);
+        // Picture files are opened from the program folder, so the data sit
+        // there, in a folder of this test's own.
+        folder = name;
+        root = GetExecutableDirectory();
         CreateDirectoryA((root + "\\data").c_str(), nullptr);
-        CreateDirectoryA((root + "\\data\\models").c_str(), nullptr);
-        Start(mode, false);
+        TestSupport::RemoveTree(root + "\\data\\" + folder);
+        CreateDirectoryA((root + "\\data\\" + folder).c_str(), nullptr);
+        CreateDirectoryA((root + "\\data\\" + folder + "\\models").c_str(), nullptr);
+        try {
+            Start(mode, false, true);
+        } catch (const Error& e) {
+            ADD_FAILURE() << "render system: " << e.GetMessage();
+            throw;
+        }
         files.reset(new FileManager(root, false, "data", 16777216));
         FileManager::Instance(files.get());
         timers.reset(new TimerManager);
@@ -65,16 +78,18 @@ struct Scene : RenderTest::Services {
         timers.reset();
         files.reset();
         Stop();
-        if (!root.empty())
-            TestSupport::RemoveTree(root);
-        root.clear();
+        if (!folder.empty())
+            TestSupport::RemoveTree(root + "\\data\\" + folder);
+        folder.clear();
     }
 
     ~Scene() { StopScene(); }
 
+    // A name under the data folder for this test's file name.
+    std::string Path(const std::string& name) const { return folder + "\\" + name; }
     void PutFile(const std::string& name, const std::vector<uint8_t>& bytes)
     {
-        ASSERT_TRUE(TestSupport::WriteFileBytes(root + "\\data\\" + name, bytes));
+        ASSERT_TRUE(TestSupport::WriteFileBytes(root + "\\data\\" + Path(name), bytes));
     }
 
     // The engine's frame: cameras, lights, shaders, the draw pass.
@@ -87,13 +102,13 @@ struct Scene : RenderTest::Services {
         models->Render();
     }
 
-    // The back buffer of the last frame.
-    Image Screenshot()
+    // The back buffer of the last frame (the same image, refilled each call).
+    const Image& Screenshot()
     {
-        Image image;
-        render->TakeScreenshot(image);
-        return image;
+        render->TakeScreenshot(shot);
+        return shot;
     }
+    Image shot;
 
     int CountErrors() const { return CountLevel(3); }
 };

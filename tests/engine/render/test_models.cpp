@@ -49,13 +49,13 @@ TEST_F(Models, FlagPairsStayExclusive)
     EXPECT_FALSE(m->GetFlags() & kBlended);
     m->AddFlags(kBlended);
     EXPECT_FALSE(m->GetFlags() & kOpaque);
-    m->AddFlags(kCullClockwise | kTwoSided);
-    EXPECT_TRUE(m->GetFlags() & kCullClockwise);
-    EXPECT_FALSE(m->GetFlags() & (kTwoSided | kCullCounterClockwise));
-    m->AddFlags(kCullCounterClockwise);
-    EXPECT_FALSE(m->GetFlags() & (kTwoSided | kCullClockwise));
+    m->AddFlags(ModelFlags::kCullClockwise | kTwoSided);
+    EXPECT_TRUE(m->GetFlags() & ModelFlags::kCullClockwise);
+    EXPECT_FALSE(m->GetFlags() & (kTwoSided | ModelFlags::kCullCounterClockwise));
+    m->AddFlags(ModelFlags::kCullCounterClockwise);
+    EXPECT_FALSE(m->GetFlags() & (kTwoSided | ModelFlags::kCullClockwise));
     m->AddFlags(kTwoSided);
-    EXPECT_FALSE(m->GetFlags() & (kCullClockwise | kCullCounterClockwise));
+    EXPECT_FALSE(m->GetFlags() & (ModelFlags::kCullClockwise | ModelFlags::kCullCounterClockwise));
     m->AddFlags(kOpaque);
     m->RemoveFlags(kOpaque);  // the other of the pair is set instead
     EXPECT_TRUE(m->GetFlags() & kBlended);
@@ -200,7 +200,7 @@ TEST_F(Models, CulledModelsStillAnimate)
         f.boxes.push_back(b);
         return ContentTools::WriteModelFile(f);
     }());
-    Model* source = scene.models->LoadModelUnregistered("models\\wave.kml", nullptr, 0, false);
+    Model* source = scene.models->LoadModelUnregistered(scene.Path("models\\wave.kml"), nullptr, 0, false);
     ASSERT_EQ(source->GetFrameBoxes().size(), 2u);
     Model* m = scene.models->CloneModel(source, nullptr, 0);
     Matrix4::SetTranslation(m->localMatrix, Vector3(0, 0, 50));  // behind the camera

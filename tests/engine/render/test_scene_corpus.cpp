@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "SceneTestSupport.h"
+#include "engine/render/AnimationControl.h"
 #include "engine/render/IndexBuffer.h"
+#include "engine/render/VertexBuffer.h"
 
 using namespace KorvaneEngine;
 using namespace SceneTest;
@@ -96,9 +98,9 @@ TEST_F(SceneCorpus, DamagedModelFilesGiveTheBox)
         for (const std::vector<uint8_t>& bytes : corpus) {
             scene.PutFile("models\\m.kml", bytes);
             const int mark = scene.log->GetHistorySize();
-            Model* m = scene.models->LoadModelUnregistered("models\\m.kml", nullptr, ModelFlags::kVisible, false);
+            Model* m = scene.models->LoadModelUnregistered(scene.Path("models\\m.kml"), nullptr, ModelFlags::kVisible, false);
             ASSERT_NE(m, nullptr);
-            EXPECT_EQ(m->name, "models\\m.kml");
+            EXPECT_EQ(m->name, scene.Path("models\\m.kml"));
             if (m->GetIndexBuffer()->indexCount == 36 && m->GetVertexBuffer()->vertexCount == 24 &&
                 HasErrorMentioning(scene, mark, "m.kml")) {
                 ++boxes;
@@ -158,7 +160,7 @@ TEST_F(SceneCorpus, DamagedShaderFilesGiveTheDefaultShader)
             bad.resize(good.size() - (at - good.size()) - 1);  // truncated
         scene.PutFile("models\\s.srf", bad);
         const int mark = scene.log->GetHistorySize();
-        Model* m = scene.models->LoadModelUnregistered("models\\s.kml", nullptr, 0, false);
+        Model* m = scene.models->LoadModelUnregistered(scene.Path("models\\s.kml"), nullptr, 0, false);
         ASSERT_NE(m, nullptr);
         ASSERT_EQ(m->GetIndexBuffer()->indexCount, 6u);  // the model itself loaded
         if (m->GetShaderUser()->GetStageCount() == 0) {
