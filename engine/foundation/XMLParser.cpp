@@ -1,8 +1,11 @@
 #include "engine/foundation/XMLParser.h"
 
 #include <cwctype>
+#include <memory>
 
 #include "engine/foundation/Error.h"
+#include "engine/foundation/FileManager.h"
+#include "engine/foundation/FileTextual.h"
 #include "engine/foundation/StringUtils.h"
 
 using namespace KorvaneEngine;
@@ -282,6 +285,38 @@ void Run::OpeningTag(const wchar_t* tag, size_t n)
 XMLParser::XMLParser() {}
 
 XMLParser::~XMLParser() {}
+
+void XMLParser::ParseFile(XMLNode*& root, const std::string& fileName)
+{
+    FileManager* files = FileManager::Instance();
+    // Without an engine (tools, tests) the file is read from disk alone.
+    std::unique_ptr<FileTextual> file(files ? files->OpenTextFile(fileName, FileTextual::kRead, FileTextual::kAnsi)
+                                            : new FileTextual(fileName, FileTextual::kRead, FileTextual::kAnsi));
+    ParseText(root, file.get());
+}
+
+void XMLParser::ParseFile(XMLNode* const& root, const std::string& fileName)
+{
+    XMLNode* r = root;
+    ParseFile(r, fileName);
+    if (!root)
+        delete r;
+}
+
+void XMLParser::Parse(XMLNode* root, FileTextual* file)
+{
+    XMLNode* r = root;
+    ParseText(r, file);
+    if (!root)
+        delete r;
+}
+
+void XMLParser::ParseText(XMLNode*& root, FileTextual* file)
+{
+    std::wstring text;
+    file->ReadAll(text, false);
+    ParseString(root, text);
+}
 
 void XMLParser::ParseString(XMLNode*& root, const std::wstring& text)
 {
