@@ -12,7 +12,7 @@ class FileBinary;
 // built-in "self_made" values as defaults. Six keys per table; key k stands at
 // k/5 of the time line it belongs to.
 struct ParticleParameters {
-    static const int kKeys = 6;
+    static constexpr int kKeys = 6;
 
     uint32_t maxParticles = 100;
     float duration = 1.0f;

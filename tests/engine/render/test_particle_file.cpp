@@ -3,11 +3,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 #include "engine/foundation/Error.h"
 #include "engine/foundation/FileBinary.h"
-#include "engine/foundation/FileManager.h"
 #include "engine/render/ParticleFile.h"
 #include "support/TestSupport.h"
 #include "tools/formats/ParticleFileWriter.h"
@@ -193,23 +191,4 @@ TEST_F(ParticleFileTest, CapacityIsCutToWhatSixteenBitIndicesReach)
     p.maxParticles = 0;
     Read(WriteParticleFile(p), out);
     EXPECT_EQ(out.maxParticles, 0u);
-}
-
-TEST_F(ParticleFileTest, LoadsThroughTheFileManagerUnderData)
-{
-    std::unique_ptr<FileManager> files(new FileManager(dir_, false, "data\\", 0));
-    FileManager::Instance(files.get());
-    CreateDirectories(dir_ + "\\data\\fx\\x");
-    ASSERT_TRUE(SaveParticleFile(dir_ + "\\data\\fx\\spark.psf", Distinct(204)));
-    ParticleParameters p;
-    LoadParticleFile("fx\\spark.psf", p);
-    EXPECT_EQ(p.maxParticles, 77u);
-    try {
-        LoadParticleFile("fx\\missing.psf", p);
-        FAIL() << "a missing file loaded";
-    } catch (const FileError& e) {
-        EXPECT_NE(e.GetMessage().find("Failed to open"), std::string::npos);
-        EXPECT_NE(e.GetMessage().find("data\\fx\\missing.psf"), std::string::npos);
-    }
-    FileManager::ResetInstance(files.get());
 }
