@@ -32,6 +32,20 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
+std::string ExecutableName()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name(path, n < MAX_PATH ? n : 0);
+    size_t slash = name.find_last_of('\\');
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
 std::string MakeTempDir(const std::string& name)
 {
     std::string dir = KorvaneEngine::GetExecutableDirectory() + "\\tmp_" + name;

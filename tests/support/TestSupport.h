@@ -5,6 +5,9 @@
 
 namespace TestSupport {
 
+// Base name of the running test executable ("test_x" for test_x.exe): folders
+// named with it cannot collide between test programs running side by side.
+std::string ExecutableName();
 // A fresh folder beside the test executable, emptied when created.
 std::string MakeTempDir(const std::string& name);
 // Whole-file helpers over Win32 paths (backslashes).

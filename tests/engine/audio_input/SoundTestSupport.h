@@ -196,7 +196,7 @@ public:
     void SetUp() override
     {
         using namespace KorvaneEngine;
-        dir_ = TestSupport::MakeTempDir("sound");
+        dir_ = TestSupport::MakeTempDir("sound_" + TestSupport::ExecutableName());
         log_ = new MessageManager("Sound Test", true, false, dir_, "sound_log");
         MessageManager::Instance(log_);
         files_ = new FileManager("", false, "data", 0);

@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         log_ = std::make_unique<KorvaneEngine::MessageManager>("test", false, false, "", "");
-        dir_ = TestSupport::MakeTempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = TestSupport::MakeTempDir(TestSupport::ExecutableName() + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         files_ = std::make_unique<KorvaneEngine::FileManager>(dir_, false, "data", 0);
     }
     void TearDown() override
