@@ -106,17 +106,15 @@ long AttributeNumber(const std::string& tag, const std::string& name)
 
 bool InVirtualDesktop() { return std::strstr(GetCommandLineA(), kDesktopFlag) != nullptr; }
 
-bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter)
+bool LaunchInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& arguments,
+                            uint32_t timeoutMs)
 {
     char exe[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return false;
-    const std::string result = KorvaneEngine::GetExecutableDirectory() + "\\desktop_" + name + ".xml";
-    DeleteFileA(result.c_str());
     std::string command = "explorer.exe /desktop=" + name + "," + std::to_string(width) + "x" +
-                          std::to_string(height) + " \"" + exe + "\" --gtest_filter=" + filter +
-                          " --gtest_output=xml:\"" + result + "\" " + kDesktopFlag;
+                          std::to_string(height) + " \"" + exe + "\" " + arguments + " " + kDesktopFlag;
     std::vector<char> line(command.begin(), command.end());
     line.push_back(0);
     STARTUPINFOA si = {};
@@ -125,12 +123,20 @@ bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t heigh
     std::fflush(stdout);
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    const DWORD waited = WaitForSingleObject(pi.hProcess, 300000);
+    const DWORD waited = WaitForSingleObject(pi.hProcess, timeoutMs);
     if (waited != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    if (waited != WAIT_OBJECT_0)
+    return waited == WAIT_OBJECT_0;
+}
+
+bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter)
+{
+    const std::string result = KorvaneEngine::GetExecutableDirectory() + "\\desktop_" + name + ".xml";
+    DeleteFileA(result.c_str());
+    if (!LaunchInVirtualDesktop(name, width, height,
+                                "--gtest_filter=" + filter + " --gtest_output=xml:\"" + result + "\""))
         return false;
 
     std::vector<unsigned char> bytes = ReadFileBytes(result);

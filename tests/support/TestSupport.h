@@ -24,5 +24,9 @@ void RemoveTree(const std::string& path);
 // output joins this program's. InVirtualDesktop is true inside such a copy.
 bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter);
 bool InVirtualDesktop();
+// The same for any program (a benchmark): runs this program again inside the
+// desktop with the given arguments; true when it ended within the time limit.
+bool LaunchInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& arguments,
+                            uint32_t timeoutMs = 300000);
 
 } // namespace TestSupport

@@ -13,6 +13,18 @@
 namespace KorvaneEngine {
 
 class Texture2D_D3D7;
+class RenderSystem_D3D7;
+
+// Adds the time of one device call to the counters while timing is on.
+class DeviceCallTimer {
+public:
+    explicit DeviceCallTimer(RenderSystem_D3D7& r);
+    ~DeviceCallTimer();
+
+private:
+    RenderSystem_D3D7& render;
+    LARGE_INTEGER start;
+};
 
 class AdapterInfo_D3D7 : public AdapterInfo {
 public:
@@ -57,11 +69,14 @@ struct DeviceCallCounters {
     uint32_t draws = 0;          // DrawIndexedPrimitive calls
     uint32_t lastIndexCount = 0;  // of the last draw call
     uint32_t lastVertexCount = 0;
+    int64_t deviceTicks = 0;      // performance-counter ticks spent inside device calls, while timed
 };
 
 // The Direct3D 7 renderer: display set-up and tear-down, the per-frame side,
 // drawing, the render-state back-end and the texture list.
 class RenderSystem_D3D7 : public RenderSystem {
+    friend class DeviceCallTimer;
+
 public:
     RenderSystem_D3D7(bool useStencil, bool allowAnyWindowSize);
     ~RenderSystem_D3D7() override;
@@ -139,6 +154,8 @@ public:
 
     const DeviceCallCounters& GetDeviceCallCounters() const { return counters; }
     void ResetDeviceCallCounters() { counters = DeviceCallCounters(); }
+    // Measuring the time spent inside the device costs two counter reads per call.
+    void SetDeviceCallTiming(bool on) { timeDeviceCalls = on; }
 
     AdapterInfo_D3D7* GetCurrentAdapter() const { return static_cast<AdapterInfo_D3D7*>(currentAdapter); }
     DeviceInfo_D3D7* GetCurrentDevice() const { return static_cast<DeviceInfo_D3D7*>(RenderSystem::GetCurrentDevice()); }
@@ -174,6 +191,7 @@ private:
     void SetTextureStageState(const char* where, uint32_t stage, D3DTEXTURESTAGESTATETYPE state, DWORD value);
 
     DeviceCallCounters counters;
+    bool timeDeviceCalls = false;
     std::vector<uint16_t> indexScratch; // 32-bit index buffers are drawn through it
 };
 

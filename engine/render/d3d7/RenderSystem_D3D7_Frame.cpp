@@ -48,6 +48,22 @@ D3DCOLORVALUE ColorValue(const Color& c)
 
 } // namespace
 
+DeviceCallTimer::DeviceCallTimer(RenderSystem_D3D7& r) : render(r)
+{
+    start.QuadPart = 0;
+    if (render.timeDeviceCalls)
+        QueryPerformanceCounter(&start);
+}
+
+DeviceCallTimer::~DeviceCallTimer()
+{
+    if (!render.timeDeviceCalls || start.QuadPart == 0)
+        return;
+    LARGE_INTEGER end;
+    QueryPerformanceCounter(&end);
+    render.counters.deviceTicks += end.QuadPart - start.QuadPart;
+}
+
 // -------------------------------------------------------------------- frame
 
 void RenderSystem_D3D7::Refresh()
@@ -82,9 +98,18 @@ void RenderSystem_D3D7::BeginScene()
             flags |= D3DCLEAR_ZBUFFER;
         if (stencilPresent)
             flags |= D3DCLEAR_STENCIL;
-        CheckResult("RenderSystem_D3D7::BeginScene", device->Clear(0, nullptr, flags, PackTruncated(clearColor), 1.0f, 0));
+        HRESULT cleared;
+        {
+            DeviceCallTimer timer(*this);
+            cleared = device->Clear(0, nullptr, flags, PackTruncated(clearColor), 1.0f, 0);
+        }
+        CheckResult("RenderSystem_D3D7::BeginScene", cleared);
     }
-    HRESULT result = device->BeginScene();
+    HRESULT result;
+    {
+        DeviceCallTimer timer(*this);
+        result = device->BeginScene();
+    }
     if (result == DDERR_SURFACELOST) {
         CheckResult("RenderSystem_D3D7::BeginScene", directDraw->RestoreAllSurfaces());
         result = device->BeginScene();
@@ -96,7 +121,11 @@ void RenderSystem_D3D7::EndScene()
 {
     if (!device)
         return;
-    const HRESULT result = device->EndScene();
+    HRESULT result;
+    {
+        DeviceCallTimer timer(*this);
+        result = device->EndScene();
+    }
     if (result == DDERR_SURFACELOST)
         CheckResult("RenderSystem_D3D7::EndScene", directDraw->RestoreAllSurfaces());
     else
@@ -111,6 +140,7 @@ void RenderSystem_D3D7::SwapBuffers()
     if (!window)
         return;
     HRESULT result;
+    DeviceCallTimer timer(*this);
     if (window->IsFullscreen()) {
         result = primarySurface->Flip(nullptr, DDFLIP_WAIT | (videoSettings->vsync ? 0 : DDFLIP_NOVSYNC));
     } else {
@@ -164,10 +194,14 @@ void RenderSystem_D3D7::DrawChunk(bool strip, const uint16_t* indices, uint32_t 
     ++counters.draws;
     counters.lastIndexCount = indexCount;
     counters.lastVertexCount = vertexCount;
-    CheckResult("RenderSystem_D3D7::DrawIndexedPrimitive",
-                device->DrawIndexedPrimitive(strip ? D3DPT_TRIANGLESTRIP : D3DPT_TRIANGLELIST, format,
-                                             const_cast<uint8_t*>(vertices), vertexCount,
-                                             const_cast<uint16_t*>(indices), indexCount, 0));
+    HRESULT result;
+    {
+        DeviceCallTimer timer(*this);
+        result = device->DrawIndexedPrimitive(strip ? D3DPT_TRIANGLESTRIP : D3DPT_TRIANGLELIST, format,
+                                              const_cast<uint8_t*>(vertices), vertexCount,
+                                              const_cast<uint16_t*>(indices), indexCount, 0);
+    }
+    CheckResult("RenderSystem_D3D7::DrawIndexedPrimitive", result);
 }
 
 void RenderSystem_D3D7::DrawIndexedPrimitive(bool strip, IndexBuffer* indexBuffer, VertexBuffer* vertexBuffer,
@@ -334,7 +368,12 @@ void RenderSystem_D3D7::SetTransform(const char* where, D3DTRANSFORMSTATETYPE ty
         ++counters.transforms[type];
     D3DMATRIX m;
     std::memcpy(&m, matrix, sizeof(m));
-    CheckResult(where, device->SetTransform(type, &m));
+    HRESULT result;
+    {
+        DeviceCallTimer timer(*this);
+        result = device->SetTransform(type, &m);
+    }
+    CheckResult(where, result);
 }
 
 void RenderSystem_D3D7::SetRenderState(const char* where, D3DRENDERSTATETYPE state, DWORD value)
@@ -343,7 +382,12 @@ void RenderSystem_D3D7::SetRenderState(const char* where, D3DRENDERSTATETYPE sta
         return;
     if (static_cast<uint32_t>(state) < 256)
         ++counters.renderStates[state];
-    CheckResult(where, device->SetRenderState(state, value));
+    HRESULT result;
+    {
+        DeviceCallTimer timer(*this);
+        result = device->SetRenderState(state, value);
+    }
+    CheckResult(where, result);
 }
 
 void RenderSystem_D3D7::SetTextureStageState(const char* where, uint32_t stage, D3DTEXTURESTAGESTATETYPE state,
@@ -353,7 +397,12 @@ void RenderSystem_D3D7::SetTextureStageState(const char* where, uint32_t stage, 
         return;
     if (stage < 8 && static_cast<uint32_t>(state) < 32)
         ++counters.textureStageStates[stage][state];
-    CheckResult(where, device->SetTextureStageState(stage, state, value));
+    HRESULT result;
+    {
+        DeviceCallTimer timer(*this);
+        result = device->SetTextureStageState(stage, state, value);
+    }
+    CheckResult(where, result);
 }
 
 void RenderSystem_D3D7::SetDefaultStates()
@@ -466,7 +515,12 @@ void RenderSystem_D3D7::UpdateTexture(uint32_t stage)
     }
     if (stage < 8)
         ++counters.textures[stage];
-    CheckResult("RenderSystem_D3D7::UpdateTexture", device->SetTexture(stage, surface));
+    HRESULT result;
+    {
+        DeviceCallTimer timer(*this);
+        result = device->SetTexture(stage, surface);
+    }
+    CheckResult("RenderSystem_D3D7::UpdateTexture", result);
 }
 
 void RenderSystem_D3D7::UpdateMaxTextureAnisotropy(uint32_t stage)
