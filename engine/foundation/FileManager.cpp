@@ -22,18 +22,6 @@ namespace {
 
 const uint32_t kTextCacheLimit = 1048576;
 
-void LogLine(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogMessage(text);
-}
-
-void LogFailure(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogError(text);
-}
-
 bool StartsWith(const std::string& text, const std::string& prefix)
 {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
@@ -116,7 +104,7 @@ void SortUnique(std::vector<std::string>& names)
 FileManager::FileManager(const std::string& root, bool usePacks, const std::string& dataFolder, uint32_t cacheLimit)
 {
     Instance(this);
-    LogLine("Initialization of File Manager...");
+    LogMessageIfOpen("Initialization of File Manager...");
     root_ = root.empty() ? GetExecutableDirectory() : root;
 
     if (usePacks)
@@ -136,7 +124,7 @@ FileManager::FileManager(const std::string& root, bool usePacks, const std::stri
             try {
                 packs_.push_back(new PackFile(path, 0, 0, cacheLimit));
             } catch (const Error& e) {
-                LogFailure("Pack file " + path + " left out: " + e.GetMessage());
+                LogErrorIfOpen("Pack file " + path + " left out: " + e.GetMessage());
             }
         }
     }
@@ -166,13 +154,13 @@ void FileManager::OpenAppendedPack(uint32_t cacheLimit)
         return; // the program file cannot be read: no appended pack
     }
     if (size > length - PackFormat::kTrailerSize) {
-        LogFailure("Pack appended to " + program + " left out: Incorrect pack file format");
+        LogErrorIfOpen("Pack appended to " + program + " left out: Incorrect pack file format");
         return;
     }
     try {
         packs_.push_back(new PackFile(program, length - size - PackFormat::kTrailerSize, size, cacheLimit));
     } catch (const Error& e) {
-        LogFailure("Pack appended to " + program + " left out: " + e.GetMessage());
+        LogErrorIfOpen("Pack appended to " + program + " left out: " + e.GetMessage());
     }
 }
 

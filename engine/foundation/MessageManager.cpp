@@ -225,4 +225,16 @@ void MessageManager::Close()
     }
 }
 
+void LogMessageIfOpen(const std::string& text)
+{
+    if (MessageManager* log = MessageManager::Instance())
+        log->LogMessage(text);
+}
+
+void LogErrorIfOpen(const std::string& text)
+{
+    if (MessageManager* log = MessageManager::Instance())
+        log->LogError(text);
+}
+
 } // namespace KorvaneEngine

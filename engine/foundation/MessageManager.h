@@ -65,4 +65,9 @@ private:
     std::vector<std::unique_ptr<LogRecord>> history_;
 };
 
+// Write to the log when one exists: services made without one (tests, early
+// start-up) stay quiet instead of failing.
+void LogMessageIfOpen(const std::string& text);
+void LogErrorIfOpen(const std::string& text);
+
 } // namespace KorvaneEngine

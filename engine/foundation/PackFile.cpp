@@ -19,12 +19,6 @@ const char* const kVersionError = "Incorrect pack file version, current is 100";
 
 uint32_t U32At(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
 
-void LogLine(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogMessage(text);
-}
-
 std::string WithBackslash(const std::string& folder)
 {
     if (!folder.empty() && folder.back() == '\\')
@@ -55,7 +49,7 @@ bool StartsWith(const std::string& text, const std::string& prefix)
 PackFile::PackFile(const std::string& path, uint32_t baseOffset, uint32_t expectedSize, uint32_t cacheLimit)
     : path_(path), baseOffset_(baseOffset)
 {
-    LogLine("...Pack file " + path + " found...");
+    LogMessageIfOpen("...Pack file " + path + " found...");
     file_ = new FileBinary(path, false, cacheLimit, 0, nullptr, true, nullptr, 0);
     try {
         const uint32_t fileSize = file_->GetSize();
@@ -79,7 +73,7 @@ PackFile::PackFile(const std::string& path, uint32_t baseOffset, uint32_t expect
         // Every entry takes at least a two-byte name and its location.
         if (count > (total - PackFormat::kDirectoryStart) / (2 + PackFormat::kLocationSize))
             throw FileError(kFormatError);
-        LogLine("......It contains " + UnsignedToString(count) + " files...");
+        LogMessageIfOpen("......It contains " + UnsignedToString(count) + " files...");
 
         entryNames_.reserve(count);
         std::string name;

@@ -14,12 +14,6 @@ namespace {
 
 const char kClassName[] = "Korvane Engine window class";
 
-void LogLine(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogMessage(text);
-}
-
 [[noreturn]] void Abort(const std::string& text)
 {
     if (MessageManager* log = MessageManager::Instance())
@@ -63,8 +57,8 @@ Window::Window(const std::string& title, HWND host, uint16_t iconId, uint32_t wi
     current = this;
     Instance(this);
 
-    LogLine(" ");
-    LogLine("Window creation:");
+    LogMessageIfOpen(" ");
+    LogMessageIfOpen("Window creation:");
 
     instance = GetModuleHandleA(nullptr);
     cursor = ::LoadCursorA(nullptr, IDC_ARROW);
@@ -78,7 +72,7 @@ Window::Window(const std::string& title, HWND host, uint16_t iconId, uint32_t wi
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszMenuName = nullptr;
     wc.lpszClassName = kClassName;
-    LogLine("...Registering the window class...");
+    LogMessageIfOpen("...Registering the window class...");
     if (!RegisterClassA(&wc))
         FailConstruction("Failed to register the window class", false);
 
@@ -109,7 +103,7 @@ Window::Window(const std::string& title, HWND host, uint16_t iconId, uint32_t wi
         FailConstruction("Failed to create window", true);
     SetWindowPos(handle, this->fullscreen ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
-    LogLine("...Creating a device context...");
+    LogMessageIfOpen("...Creating a device context...");
     deviceContext = GetDC(handle);
     if (!deviceContext)
         FailConstruction("Failed to create a device context", true);
@@ -154,16 +148,16 @@ void Window::FailConstruction(const std::string& text, bool classRegistered)
 
 Window::~Window()
 {
-    LogLine("\nWindow destroying:");
-    LogLine("...Releasing device context...");
+    LogMessageIfOpen("\nWindow destroying:");
+    LogMessageIfOpen("...Releasing device context...");
     if (deviceContext)
         ReleaseDC(handle, deviceContext);
     deviceContext = nullptr;
-    LogLine("...Releasing window...");
+    LogMessageIfOpen("...Releasing window...");
     if (handle)
         DestroyWindow(handle);
     handle = nullptr;
-    LogLine("...Unregistering class...");
+    LogMessageIfOpen("...Unregistering class...");
     UnregisterClassA(kClassName, instance);
     instance = nullptr;
     host = nullptr;

@@ -19,18 +19,6 @@ const DWORD kItemsPerRead = 8;
 const DWORD kFirstButtonOffset = 12; // DIMOFS_BUTTON0 in the DIMOUSESTATE2 layout
 const DWORD kButtonCount = 8;
 
-void LogLine(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogMessage(text);
-}
-
-void LogFailure(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogError(text);
-}
-
 [[noreturn]] void Abort(const std::string& text)
 {
     if (MessageManager* log = MessageManager::Instance())
@@ -52,8 +40,8 @@ void Reacquire(IDirectInputDevice7A* device)
 
 Controls_DI7::Controls_DI7(bool buffered) : keyboardBuffered(buffered), mouseBuffered(buffered)
 {
-    LogLine("Initialization of DirectInput devices...");
-    LogLine("...Creating a DirectInput object...");
+    LogMessageIfOpen("Initialization of DirectInput devices...");
+    LogMessageIfOpen("...Creating a DirectInput object...");
     const Window* window = Window::Instance();
     HINSTANCE instance = window ? window->GetInstance() : GetModuleHandleA(nullptr);
     void* created = nullptr;
@@ -62,11 +50,11 @@ Controls_DI7::Controls_DI7(bool buffered) : keyboardBuffered(buffered), mouseBuf
     directInput = static_cast<IDirectInput7A*>(created);
 
     try {
-        LogLine("...Keyboard:");
+        LogMessageIfOpen("...Keyboard:");
         keyboard = CreateDevice(GUID_SysKeyboard, c_dfDIKeyboard, kKeyboardBufferSize,
                                 "......Obtaining an interface to the system keyboard device...",
                                 "Failed to obtain an interface to the system keyboard device", keyboardBuffered);
-        LogLine("...Mouse:");
+        LogMessageIfOpen("...Mouse:");
         mouse = CreateDevice(GUID_SysMouse, c_dfDIMouse2, kMouseBufferSize,
                              "......Obtaining an interface to the system mouse device...",
                              "Failed to obtain an interface to the system mouse device", mouseBuffered);
@@ -85,7 +73,7 @@ Controls_DI7::Controls_DI7(bool buffered) : keyboardBuffered(buffered), mouseBuf
 IDirectInputDevice7A* Controls_DI7::CreateDevice(const GUID& guid, const DIDATAFORMAT& format, uint32_t bufferSize,
                                                  const char* obtainText, const char* obtainFailure, bool& buffered)
 {
-    LogLine(obtainText);
+    LogMessageIfOpen(obtainText);
     void* created = nullptr;
     if (FAILED(directInput->CreateDeviceEx(guid, IID_IDirectInputDevice7A, &created, nullptr)) || !created)
         Abort(obtainFailure);
@@ -93,14 +81,14 @@ IDirectInputDevice7A* Controls_DI7::CreateDevice(const GUID& guid, const DIDATAF
     // Kept at once so that a later failure releases it.
     (guid == GUID_SysKeyboard ? keyboard : mouse) = device;
 
-    LogLine("......Setting the data format...");
+    LogMessageIfOpen("......Setting the data format...");
     if (FAILED(device->SetDataFormat(&format)))
         Abort("Failed to set the data format");
-    LogLine("......Setting the cooperativity level...");
+    LogMessageIfOpen("......Setting the cooperativity level...");
     if (FAILED(device->SetCooperativeLevel(GetDesktopWindow(), kCooperation)))
         Abort("Failed to set the cooperativity level");
     if (buffered) {
-        LogLine("......Setting the buffered mode...");
+        LogMessageIfOpen("......Setting the buffered mode...");
         DIPROPDWORD property;
         property.diph.dwSize = sizeof(DIPROPDWORD);
         property.diph.dwHeaderSize = sizeof(DIPROPHEADER);
@@ -109,7 +97,7 @@ IDirectInputDevice7A* Controls_DI7::CreateDevice(const GUID& guid, const DIDATAF
         property.dwData = bufferSize;
         if (FAILED(device->SetProperty(DIPROP_BUFFERSIZE, &property.diph))) {
             buffered = false;
-            LogFailure("Failed to set the buffered mode, switching to the immediate mode");
+            LogErrorIfOpen("Failed to set the buffered mode, switching to the immediate mode");
         }
     }
     device->Acquire();
@@ -118,20 +106,20 @@ IDirectInputDevice7A* Controls_DI7::CreateDevice(const GUID& guid, const DIDATAF
 
 Controls_DI7::~Controls_DI7()
 {
-    LogLine("\nDirectInput devices destroying:");
-    LogLine("...Keyboard...");
+    LogMessageIfOpen("\nDirectInput devices destroying:");
+    LogMessageIfOpen("...Keyboard...");
     if (keyboard) {
         keyboard->Unacquire();
         keyboard->Release();
         keyboard = nullptr;
     }
-    LogLine("...Mouse...");
+    LogMessageIfOpen("...Mouse...");
     if (mouse) {
         mouse->Unacquire();
         mouse->Release();
         mouse = nullptr;
     }
-    LogLine("...DirectInput object...");
+    LogMessageIfOpen("...DirectInput object...");
     if (directInput) {
         directInput->Release();
         directInput = nullptr;

@@ -11,12 +11,6 @@ namespace KorvaneEngine {
 
 namespace {
 
-void LogError(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogError(text);
-}
-
 } // namespace
 
 SoundBuffer_DS7::SoundBuffer_DS7(SoundSystem_DS7& owner, const std::string& fileName, uint8_t* stagingBlock, bool isResident)
@@ -69,7 +63,7 @@ void SoundBuffer_DS7::CreateBuffer(SoundBuffer* source)
     }
     if (!device || FAILED(device->DuplicateSoundBuffer(original->deviceBuffer, &deviceBuffer))) {
         deviceBuffer = nullptr;
-        LogError("Sound System: DirectSound buffers overflow");
+        LogErrorIfOpen("Sound System: DirectSound buffers overflow");
         return;
     }
     SetVolume(volume);
@@ -100,13 +94,13 @@ bool SoundBuffer_DS7::CreateDeviceBuffer()
     description.guid3DAlgorithm = GUID_NULL;
     if (FAILED(device->CreateSoundBuffer(&description, &deviceBuffer, nullptr)) || !deviceBuffer) {
         deviceBuffer = nullptr;
-        LogError("Sound System: DirectSound buffers overflow");
+        LogErrorIfOpen("Sound System: DirectSound buffers overflow");
         return false;
     }
     if (with3D) {
         void* p = nullptr;
         if (FAILED(deviceBuffer->QueryInterface(IID_IDirectSound3DBuffer, &p)) || !p)
-            LogError("Sound System: Failed to get the 3D buffer from the secondary buffer");
+            LogErrorIfOpen("Sound System: Failed to get the 3D buffer from the secondary buffer");
         else
             buffer3D = static_cast<IDirectSound3DBuffer*>(p);
     }
@@ -114,7 +108,7 @@ bool SoundBuffer_DS7::CreateDeviceBuffer()
     if (!streamed && reader) {
         reader->Open();
         if (!FillBlock(0, dataSize))
-            LogError("Failed to load \"" + name + "\" sound file - incorrect format");
+            LogErrorIfOpen("Failed to load \"" + name + "\" sound file - incorrect format");
         reader->Close();
     }
     return true;

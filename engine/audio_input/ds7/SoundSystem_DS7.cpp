@@ -13,18 +13,6 @@ namespace KorvaneEngine {
 
 namespace {
 
-void LogMessage(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogMessage(text);
-}
-
-void LogError(const std::string& text)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogError(text);
-}
-
 template <class T> void ReleaseInterface(T*& p)
 {
     if (p) {
@@ -37,29 +25,29 @@ template <class T> void ReleaseInterface(T*& p)
 
 SoundSystem_DS7::SoundSystem_DS7(bool use3DSound) : SoundSystem(use3DSound)
 {
-    LogMessage("\nInitialization of DirectSound Subsystem:");
+    LogMessageIfOpen("\nInitialization of DirectSound Subsystem:");
 
-    LogMessage("...Creating a device...");
+    LogMessageIfOpen("...Creating a device...");
     if (FAILED(DirectSoundCreate(nullptr, &device, nullptr))) {
         device = nullptr;
-        LogError("Failed to create a device");
+        LogErrorIfOpen("Failed to create a device");
         Release();
         throw Error("");
     }
 
-    LogMessage("...Set cooperative level...");
+    LogMessageIfOpen("...Set cooperative level...");
     // The engine's window is made before the sound system; a program without
     // one (a tool) still gets a device bound to the desktop.
     HWND window = Window::Instance() ? Window::Instance()->GetHandle() : nullptr;
     if (!window)
         window = GetDesktopWindow();
     if (FAILED(device->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
-        LogError("Failed to set cooperative level");
+        LogErrorIfOpen("Failed to set cooperative level");
         Release();
         throw Error("");
     }
 
-    LogMessage("...Create primary buffer...");
+    LogMessageIfOpen("...Create primary buffer...");
     DSBUFFERDESC description = {};
     description.dwSize = sizeof(DSBUFFERDESC);
     description.dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME | (use3D ? DSBCAPS_CTRL3D : 0);
@@ -68,12 +56,12 @@ SoundSystem_DS7::SoundSystem_DS7(bool use3DSound) : SoundSystem(use3DSound)
     description.guid3DAlgorithm = GUID_NULL;
     if (FAILED(device->CreateSoundBuffer(&description, &primaryBuffer, nullptr))) {
         primaryBuffer = nullptr;
-        LogError("Failed to create primary buffer");
+        LogErrorIfOpen("Failed to create primary buffer");
         Release();
         throw Error("");
     }
 
-    LogMessage("...Set primary buffer format...");
+    LogMessageIfOpen("...Set primary buffer format...");
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
@@ -83,16 +71,16 @@ SoundSystem_DS7::SoundSystem_DS7(bool use3DSound) : SoundSystem(use3DSound)
     format.nAvgBytesPerSec = 88200;
     format.cbSize = 0;
     if (FAILED(primaryBuffer->SetFormat(&format))) {
-        LogError("Failed to set primary buffer format");
+        LogErrorIfOpen("Failed to set primary buffer format");
         Release();
         throw Error("");
     }
 
     if (use3D) {
-        LogMessage("...Get the 3D listener from the primary buffer...");
+        LogMessageIfOpen("...Get the 3D listener from the primary buffer...");
         void* p = nullptr;
         if (FAILED(primaryBuffer->QueryInterface(IID_IDirectSound3DListener, &p)) || !p) {
-            LogError("Failed to get the 3D listener from the primary buffer");
+            LogErrorIfOpen("Failed to get the 3D listener from the primary buffer");
             listener = nullptr;
             use3D = false;
         } else {
@@ -100,28 +88,28 @@ SoundSystem_DS7::SoundSystem_DS7(bool use3DSound) : SoundSystem(use3DSound)
         }
     }
 
-    LogMessage("");
+    LogMessageIfOpen("");
     ResetListener();
 }
 
 SoundSystem_DS7::~SoundSystem_DS7()
 {
-    LogMessage("DirectSound system destroying:");
+    LogMessageIfOpen("DirectSound system destroying:");
     Release();
 }
 
 void SoundSystem_DS7::Release()
 {
     if (listener) {
-        LogMessage("...Releasing 3D listener...");
+        LogMessageIfOpen("...Releasing 3D listener...");
         ReleaseInterface(listener);
     }
     if (primaryBuffer) {
-        LogMessage("...Releasing primary buffer...");
+        LogMessageIfOpen("...Releasing primary buffer...");
         ReleaseInterface(primaryBuffer);
     }
     if (device) {
-        LogMessage("...Releasing device...");
+        LogMessageIfOpen("...Releasing device...");
         ReleaseInterface(device);
     }
 }
@@ -211,7 +199,7 @@ bool SoundSystem_DS7::CheckResult(const std::string& method, HRESULT hr)
     // not failures and are not logged.
     if (SUCCEEDED(hr))
         return true;
-    LogError("DirectSound Subsystem (" + method + "): " + DescribeResult(hr));
+    LogErrorIfOpen("DirectSound Subsystem (" + method + "): " + DescribeResult(hr));
     return false;
 }
 
