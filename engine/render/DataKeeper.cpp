@@ -27,12 +27,6 @@ namespace {
 
 const float kSliceSeconds = 0.1f;
 
-void LogError(const std::string& message)
-{
-    if (MessageManager* log = MessageManager::Instance())
-        log->LogError(message);
-}
-
 // The attribute's text, or the fallback when the element has none.
 std::string TextAttribute(XMLNode* node, const char* name, const std::string& fallback)
 {
@@ -143,7 +137,7 @@ ShaderUser* DataKeeper::GetShaderUser(const std::string& name)
     auto it = shaderUsers.find(name);
     if (it != shaderUsers.end())
         return it->second;
-    LogError("(DataKeeper::GetShaderUser): There is no \"" + name + "\" resource");
+    LogErrorIfOpen("(DataKeeper::GetShaderUser): There is no \"" + name + "\" resource");
     return defaultShaderUser;
 }
 
@@ -152,7 +146,7 @@ Model* DataKeeper::GetModel(const std::string& name)
     auto it = models.find(name);
     if (it != models.end())
         return it->second;
-    LogError("(DataKeeper::GetModel): There is no \"" + name + "\" resource");
+    LogErrorIfOpen("(DataKeeper::GetModel): There is no \"" + name + "\" resource");
     return defaultModel;
 }
 
@@ -161,7 +155,7 @@ ParticleSystem* DataKeeper::GetParticleSystem(const std::string& name)
     auto it = particleSystems.find(name);
     if (it != particleSystems.end())
         return it->second;
-    LogError("(DataKeeper::GetParticleSystem): There is no \"" + name + "\" resource");
+    LogErrorIfOpen("(DataKeeper::GetParticleSystem): There is no \"" + name + "\" resource");
     return defaultParticleSystem;
 }
 
@@ -172,7 +166,7 @@ bool Store(std::map<std::string, T*>& map, const std::string& name, T* object, c
     if (!object)
         return false;
     if (map.count(name)) {
-        LogError(std::string(what) + name + "\" is duplicated");
+        LogErrorIfOpen(std::string(what) + name + "\" is duplicated");
         return false;
     }
     map[name] = object;

@@ -93,8 +93,7 @@ ParticleSystem::ParticleSystem(const std::string& fileName, Camera* camera, bool
     try {
         LoadParticleFile(name, p);
     } catch (const FileError& e) {
-        if (MessageManager* log = MessageManager::Instance())
-            log->LogError(e.GetMessage());
+        LogErrorIfOpen(e.GetMessage());
         throw Error(e.GetMessage());
     }
     SetParameters(p);
