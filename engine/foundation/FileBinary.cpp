@@ -281,4 +281,20 @@ void FileBinary::ReadWideString(std::wstring& out)
     }
 }
 
+uint32_t ReadU32(FileBinary& f)
+{
+    uint8_t b[4];
+    f.Read(b, 4);
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+float ReadF32(FileBinary& f)
+{
+    uint32_t v = ReadU32(f);
+    float out;
+    static_assert(sizeof out == 4, "f32");
+    std::memcpy(&out, &v, 4);
+    return out;
+}
+
 } // namespace KorvaneEngine

@@ -80,4 +80,9 @@ private:
 // unchanged, anything else under the program folder.
 std::string FullFilePath(const std::string& name);
 
+// Little-endian fields of the engine's binary formats; a short read throws
+// FileError like Read without done.
+uint32_t ReadU32(FileBinary& f);
+float ReadF32(FileBinary& f);
+
 } // namespace KorvaneEngine

@@ -15,22 +15,6 @@ namespace {
 
 const uint32_t kCacheLimit = 8388608;
 
-uint32_t ReadU32(FileBinary& f)
-{
-    uint8_t b[4];
-    f.Read(b, 4);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-
-float ReadF32(FileBinary& f)
-{
-    uint32_t v = ReadU32(f);
-    float out;
-    static_assert(sizeof out == 4, "f32");
-    std::memcpy(&out, &v, 4);
-    return out;
-}
-
 Color ReadColor(FileBinary& f)
 {
     Color c;
