@@ -293,11 +293,12 @@ void DataKeeper::AddShader(const std::string& name, const ShaderDescriptor& desc
     Queue(r.release());
 }
 
-void DataKeeper::AddModelResource(const std::string& name, const std::string& fileName, bool colorVertices,
-    bool hasAnimationSpeed, float animationSpeed, bool temporaryTextures, bool loadNow, bool unnamed)
+void DataKeeper::AddFileResource(uint32_t kind, const std::string& name, const std::string& fileName,
+    bool temporaryTextures, bool loadNow, bool unnamed, bool colorVertices, bool hasAnimationSpeed,
+    float animationSpeed)
 {
     std::unique_ptr<PendingResource> r(new PendingResource);
-    r->kind = kModel;
+    r->kind = kind;
     r->name = name;
     r->fileName = fileName;
     r->colorVertices = colorVertices;
@@ -311,34 +312,23 @@ void DataKeeper::AddModelResource(const std::string& name, const std::string& fi
         Queue(r.release());
 }
 
+void DataKeeper::AddModelResource(const std::string& name, const std::string& fileName, bool colorVertices,
+    bool hasAnimationSpeed, float animationSpeed, bool temporaryTextures, bool loadNow, bool unnamed)
+{
+    AddFileResource(kModel, name, fileName, temporaryTextures, loadNow, unnamed, colorVertices, hasAnimationSpeed,
+        animationSpeed);
+}
+
 void DataKeeper::AddParticleSystemResource(const std::string& name, const std::string& fileName,
     bool temporaryTextures, bool loadNow, bool unnamed)
 {
-    std::unique_ptr<PendingResource> r(new PendingResource);
-    r->kind = kParticleSystem;
-    r->name = name;
-    r->fileName = fileName;
-    r->temporaryTextures = temporaryTextures;
-    r->unnamed = unnamed;
-    if (loadNow)
-        Load(*r);
-    else
-        Queue(r.release());
+    AddFileResource(kParticleSystem, name, fileName, temporaryTextures, loadNow, unnamed);
 }
 
 void DataKeeper::AddTexturePackResource(const std::string& name, const std::string& fileName,
     bool temporaryTextures, bool loadNow, bool unnamed)
 {
-    std::unique_ptr<PendingResource> r(new PendingResource);
-    r->kind = kTexturePack;
-    r->name = name;
-    r->fileName = fileName;
-    r->temporaryTextures = temporaryTextures;
-    r->unnamed = unnamed;
-    if (loadNow)
-        Load(*r);
-    else
-        Queue(r.release());
+    AddFileResource(kTexturePack, name, fileName, temporaryTextures, loadNow, unnamed);
 }
 
 // ---- resources XML ----

@@ -122,6 +122,10 @@ private:
         const std::vector<LoopVariable>& variables);
     void Queue(PendingResource* record);
     void Load(const PendingResource& record);
+    // A file resource's record, loaded at once or queued.
+    void AddFileResource(uint32_t kind, const std::string& name, const std::string& fileName,
+        bool temporaryTextures, bool loadNow, bool unnamed, bool colorVertices = false,
+        bool hasAnimationSpeed = false, float animationSpeed = 0.0f);
     bool LoadPending(int32_t percent);
     bool PrepareTemporaryTextures();
 
