@@ -15,63 +15,12 @@
 #include "engine/foundation/MessageManager.h"
 #include "engine/foundation/TimerManager.h"
 #include "engine/foundation/Window.h"
+#include "support/HostShell.h"
 #include "support/TestSupport.h"
 
 using namespace KorvaneEngine;
 
 namespace {
-
-// Wine starts a Unix program when CreateProcess is given one, but hands back
-// no process handle to wait on. So the shell line ends by writing a marker
-// file, and the caller pumps messages until it appears: the X events xdotool
-// sends reach Wine only while this thread reads its queue.
-class HostShell {
-public:
-    explicit HostShell(const std::string& folder) : folder_(folder)
-    {
-        typedef char*(CDECL * UnixName)(const WCHAR*);
-        auto toUnix = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-        if (!toUnix)
-            return;
-        const std::wstring wide(folder.begin(), folder.end());
-        char* unix = toUnix(wide.c_str());
-        if (unix) {
-            unixFolder_ = unix;
-            HeapFree(GetProcessHeap(), 0, unix);
-        }
-    }
-    bool Available() const { return !unixFolder_.empty(); }
-
-    // Runs the shell line; pump is called until it has finished (false on a
-    // timeout).
-    bool Run(const std::string& line, const std::function<void()>& pump)
-    {
-        const std::string marker = "done" + std::to_string(++runs_);
-        std::string command = "/bin/sh -c \"" + line + "; : > '" + unixFolder_ + "/" + marker + "'\"";
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return false;
-        if (pi.hProcess)
-            CloseHandle(pi.hProcess);
-        if (pi.hThread)
-            CloseHandle(pi.hThread);
-        const DWORD start = GetTickCount();
-        while (!TestSupport::FileExists(folder_ + "\\" + marker)) {
-            if (GetTickCount() - start > 10000)
-                return false;
-            pump();
-            Sleep(5);
-        }
-        return true;
-    }
-
-private:
-    std::string folder_, unixFolder_;
-    int runs_ = 0;
-};
 
 // What one frame saw.
 struct FrameSeen {
@@ -89,7 +38,7 @@ protected:
     void SetUp() override
     {
         dir = TestSupport::MakeTempDir("input");
-        shell = std::make_unique<HostShell>(dir);
+        shell = std::make_unique<TestSupport::HostShell>(dir);
         if (!shell->Available())
             GTEST_SKIP() << "not running under Wine";
         log = std::make_unique<MessageManager>("Input test", false, false, "", "");
@@ -199,7 +148,7 @@ protected:
     }
 
     std::string dir;
-    std::unique_ptr<HostShell> shell;
+    std::unique_ptr<TestSupport::HostShell> shell;
     std::unique_ptr<MessageManager> log;
     std::unique_ptr<TimerManager> timers;
     std::unique_ptr<Config> config;

@@ -1,0 +1,10 @@
+#pragma once
+// One function a content module, each in its own file. Generate calls them in
+// the order of Generator.cpp's table; a later module may read or extend what an
+// earlier one added (resource lists, texts).
+
+namespace Content {
+class ContentSet;
+struct Options;
+
+} // namespace Content
