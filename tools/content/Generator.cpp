@@ -13,7 +13,7 @@ typedef void (*Module)(ContentSet&, const Options&);
 
 // In order: a module may use what the ones above it added.
 const Module kModules[] = {
-    nullptr,
+    AddTexts,
 };
 
 } // namespace

@@ -7,4 +7,7 @@ namespace Content {
 class ContentSet;
 struct Options;
 
+// Localised texts: data\ui\texts (TextsContent.cpp).
+void AddTexts(ContentSet& set, const Options& options);
+
 } // namespace Content
