@@ -14,6 +14,7 @@ typedef void (*Module)(ContentSet&, const Options&);
 // In order: a module may use what the ones above it added.
 const Module kModules[] = {
     AddTexts,
+    AddCatalogue,
 };
 
 } // namespace

@@ -9,5 +9,7 @@ struct Options;
 
 // Localised texts: data\ui\texts (TextsContent.cpp).
 void AddTexts(ContentSet& set, const Options& options);
+// Levels, theme and picture costs, and each puzzle's cost (CatalogueContent.cpp).
+void AddCatalogue(ContentSet& set, const Options& options);
 
 } // namespace Content
