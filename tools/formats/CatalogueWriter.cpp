@@ -15,6 +15,8 @@ std::string WriteLevelsXml(const std::vector<int>& levelsPerStage)
     return text;
 }
 
+// Element texts, which the shared element writer does not produce, so these
+// few lines are written directly.
 std::string WriteThemesXml(int themeCost, int pictureCost)
 {
     return "<content>\n  <theme_cost>" + std::to_string(themeCost) + "</theme_cost>\n  <picture_cost>" +
