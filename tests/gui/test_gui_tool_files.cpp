@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "tools/content/Generator.h"
 #include "tools/content/Modules.h"
 #include "tools/content/Texts.h"
+#include "tools/content/Windows.h"
 #include "tools/formats/XmlWriter.h"
 
 using namespace GUITools;
@@ -284,4 +286,71 @@ TEST_F(ToolFiles, TheXmlWriterPicksTheQuoteAValueLacksAndReadsBackAsWritten)
     XmlElement badName("a b");
     EXPECT_THROW(ContentTools::WriteXml(badName), std::invalid_argument);
     EXPECT_THROW(ContentTools::XmlNumber(1.0f / 0.0f), std::invalid_argument);
+}
+
+TEST_F(ToolFiles, GeneratedWindowDescriptionsLoadAndEveryNamedPieceOfArtIsRegisteredWithItsFiles)
+{
+    Content::ContentSet set;
+    Content::AddTexts(set, Content::Options());
+    Content::AddWindows(set, Content::Options());
+    Open(set, false);
+    GUIToolManager tools("cz");
+    EXPECT_TRUE(Errors().empty());
+    for (const char* window : Content::Windows::kWindowNames)
+        EXPECT_NE(std::find(tools.GetWindowNames().begin(), tools.GetWindowNames().end(), std::string(window) + ".xml"),
+                  tools.GetWindowNames().end())
+            << window;
+    // The frame of every window comes through two templates.
+    GameTools::XMLNode* frame = GameTools::FindXMLNode(tools.GetRoot(), "/[name=\"window_main_menu\"]/[name=\"window\"]");
+    ASSERT_NE(frame, nullptr);
+    GameTools::XMLNode* first = GameTools::FindXMLNode(
+        tools.GetRoot(), "/[name=\"" + frame->GetAttribute("template")->GetString() + "\"]");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->GetAttribute("template"), nullptr);
+    EXPECT_NE(GameTools::FindXMLNode(tools.GetRoot(), "/[name=\"" + first->GetAttribute("template")->GetString() + "\"]"),
+              nullptr);
+
+    // Every model and shader any description names is "ui/<name>" in the
+    // basic resource list, with its files in the data.
+    GameTools::XMLNode resources;
+    GameTools::XMLParser().ParseFile(&resources, Content::Windows::kResourceList);
+    // Registered names hold a "/", which a query cannot: looked up by hand.
+    auto registered = [&](const std::string& name) -> GameTools::XMLNode* {
+        for (GameTools::XMLNode* e : resources.GetChild("resources")->GetChildList())
+            if (GameTools::XMLValue* n = e->GetAttribute("name"))
+                if (n->GetString() == name)
+                    return e;
+        return nullptr;
+    };
+    std::vector<std::string> named;
+    std::function<void(GameTools::XMLNode*)> walk = [&](GameTools::XMLNode* n) {
+        for (const char* a : {"model", "shader", "animator_model", "toddler_model", "toddler_shader",
+                              "increase_button_model", "decrease_button_model", "increase_button_shader",
+                              "decrease_button_shader"})
+            if (GameTools::XMLValue* v = n->GetAttribute(a))
+                named.push_back(v->GetString());
+        for (GameTools::XMLNode* c : n->GetChildList())
+            walk(c);
+    };
+    walk(tools.GetRoot());
+    EXPECT_GE(named.size(), 8u);
+    for (const std::string& name : named) {
+        GameTools::XMLNode* entry = registered("ui/" + name);
+        ASSERT_NE(entry, nullptr) << name;
+        if (entry->GetName() == "model") {
+            const std::string file = "data\\ui\\" + entry->GetAttribute("file_name")->GetString();
+            EXPECT_TRUE(files->FileExists(file)) << file;
+            std::string shader = file;
+            shader.replace(shader.size() - 3, 3, "srf");
+            EXPECT_TRUE(files->FileExists(shader)) << shader;
+        } else {
+            EXPECT_EQ(entry->GetName(), "shader");
+            EXPECT_TRUE(files->FileExists("data\\ui\\" + entry->GetAttribute("diffuse_file_name")->GetString()));
+            EXPECT_TRUE(files->FileExists("data\\ui\\" + entry->GetAttribute("opacity_file_name")->GetString()));
+        }
+    }
+    // The opening frame plays, so it carries its speed.
+    GameTools::XMLNode* animated = registered("ui/menu_frame");
+    ASSERT_NE(animated, nullptr);
+    EXPECT_GT(animated->GetAttribute("animation_speed")->GetFloat(), 0.0f);
 }

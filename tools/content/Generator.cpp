@@ -15,6 +15,7 @@ typedef void (*Module)(ContentSet&, const Options&);
 const Module kModules[] = {
     AddTexts,
     AddCatalogue,
+    AddWindows,
 };
 
 } // namespace

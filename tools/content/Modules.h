@@ -11,5 +11,7 @@ struct Options;
 void AddTexts(ContentSet& set, const Options& options);
 // Levels, theme and picture costs, and each puzzle's cost (CatalogueContent.cpp).
 void AddCatalogue(ContentSet& set, const Options& options);
+// Window descriptions and their art: data\ui\windows, data\ui\models (WindowsContent.cpp).
+void AddWindows(ContentSet& set, const Options& options);
 
 } // namespace Content

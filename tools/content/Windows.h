@@ -1,0 +1,47 @@
+#pragma once
+// The window descriptions the content ships (data\ui\windows) and the art
+// their controls name, shared by the windows module and the tests that check
+// the generated folder.
+#include <string>
+#include <vector>
+
+namespace ContentTools {
+class XmlElement;
+}
+
+namespace Content {
+class ContentSet;
+
+namespace Windows {
+
+const char kFolder[] = "data\\ui\\windows\\";
+// Where every model and shader a window names is registered, as "ui/<name>".
+const char kResourceList[] = "data\\ui\\resources_basic.xml";
+
+// The windows (root element names, also their file names without ".xml").
+const char* const kWindowNames[] = {"window_main_menu", "window_options", "window_new_profile"};
+
+// What one description refers to, for the generator's and the tests' checks.
+struct References {
+    std::vector<std::string> textKeys;  // every key of every "text" expression
+    std::vector<std::string> literals;  // every quoted literal, UTF-8
+    std::vector<std::string> fonts;     // every "font" and style-rule font
+    std::vector<std::string> models;    // model, animator and toddler/button models
+    std::vector<std::string> shaders;
+    std::vector<std::string> templates;
+    std::vector<std::string> faders;
+};
+void CollectReferences(const ContentTools::XmlElement& element, References& out);
+
+// Splits a text expression the way the text control does: the keys (units
+// removed) and the literals (quotes removed).
+void SplitExpression(const std::string& expression, std::vector<std::string>& keys,
+                     std::vector<std::string>& literals);
+
+// The art of the models and shaders the windows name, registered as "ui/<name>"
+// in the resource list; written by AddWindows.
+const std::vector<std::string>& ModelNames();
+const std::vector<std::string>& ShaderNames();
+
+} // namespace Windows
+} // namespace Content
