@@ -6,6 +6,7 @@
 #include "engine/foundation/MessageManager.h"
 #include "engine/foundation/XMLNode.h"
 #include "engine/foundation/XMLParser.h"
+#include "framework/ProfileBase.h"
 
 using namespace KorvaneEngine;
 
@@ -157,6 +158,22 @@ Level LevelManagerBase::NextPosition(const Level& position) const
     if (!IsLastLevel(position))
         return Level(position.stageIndex + 1, 0);
     return position;
+}
+
+} // namespace GameFramework
+
+namespace GameFramework {
+
+bool LevelManagerBase::RepairPosition(ProfileBase* profile) const
+{
+    if (!profile || IsValidPosition(profile->GetCurrentPosition()))
+        return false;
+    const Level& bad = profile->GetCurrentPosition();
+    LogErrorIfOpen("Profile \"" + profile->GetFileName() + "\": position (" + std::to_string(bad.stageIndex) + ", " +
+                   std::to_string(bad.levelIndex) + ") is not in " + kFileName + ": playing from (0, 0)");
+    profile->SetCurrentPosition(Level());
+    profile->Save();
+    return true;
 }
 
 } // namespace GameFramework

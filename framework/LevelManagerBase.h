@@ -12,6 +12,8 @@ class XMLNode;
 
 namespace GameFramework {
 
+class ProfileBase;
+
 // The game's progression: stages in file order, each with its levels in file
 // order, read from "data\levels\levels.xml" (top element "levels", its child
 // elements the stages, theirs the levels; names and attributes are free).
@@ -50,6 +52,11 @@ public:
     bool IsValidPosition(const Level& position) const;
     // The last level of the last stage, (0, 0) when nothing is loaded.
     Level GetLastPosition() const;
+
+    // A profile whose current position lies outside the loaded levels (a
+    // damaged or outdated file) plays from (0, 0): moved, logged and saved.
+    // True when it was moved. Called before a level of the profile starts.
+    bool RepairPosition(ProfileBase* profile) const;
 
     static const char* const kFileName;
 

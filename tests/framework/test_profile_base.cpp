@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/foundation/Error.h"
+#include "engine/foundation/FileBinary.h"
+#include "engine/foundation/Random.h"
+#include "framework/PlayerFilesTestSupport.h"
+#include "framework/ProfileBase.h"
+
+using GameFramework::Level;
+using GameFramework::LevelResult;
+using GameFramework::ProfileBase;
+using PlayerFilesTest::Bytes;
+
+namespace {
+
+// A game's profile class as the framework sees one: a field of its own after
+// the base part, and an options writer that can be made to fail half way,
+// as a full disk would.
+class TestProfile : public ProfileBase {
+public:
+    TestProfile(const std::wstring& name, const std::string& folder) : ProfileBase(name, folder, "TSPRF", 7)
+    {
+        Create(name);
+    }
+    TestProfile(const std::string& file, const std::string& folder) : ProfileBase(file, folder, "TSPRF", 7)
+    {
+        Load(file);
+    }
+    void Write(KorvaneEngine::FileBinary& file) override
+    {
+        ProfileBase::Write(file);
+        file.Write(&own, 4);
+    }
+    void Read(KorvaneEngine::FileBinary& file) override
+    {
+        ProfileBase::Read(file);
+        own = KorvaneEngine::ReadU32(file);
+    }
+    void WriteOptions(KorvaneEngine::FileBinary& file) override
+    {
+        if (failOptions) {
+            const float half = GetMusicVolume();
+            file.Write(&half, 4);
+            throw KorvaneEngine::FileError("disk full");
+        }
+        ProfileBase::WriteOptions(file);
+    }
+
+    uint32_t own = 0x12345678;
+    bool failOptions = false;
+};
+
+class ProfileBaseTest : public ::testing::Test {
+protected:
+    void SetUp() override { s.Start("profile_base"); }
+    void TearDown() override { s.Stop(); }
+
+    std::unique_ptr<TestProfile> Make(const std::wstring& name)
+    {
+        return std::unique_ptr<TestProfile>(new TestProfile(name, s.userData));
+    }
+    std::unique_ptr<TestProfile> Reload(const std::string& file)
+    {
+        return std::unique_ptr<TestProfile>(new TestProfile(file, s.userData));
+    }
+    std::string Profiles() const { return s.User("profiles"); }
+    Bytes Stored(const ProfileBase& p) const { return TestSupport::ReadFileBytes(p.GetFilePath()); }
+
+    PlayerFilesTest::Services s;
+};
+
+bool IsDigits(const std::string& t, size_t from, size_t to)
+{
+    for (size_t i = from; i < to; ++i)
+        if (t[i] < '0' || t[i] > '9')
+            return false;
+    return true;
+}
+
+TEST_F(ProfileBaseTest, FileNamesFromTheLettersOfTheName)
+{
+    auto anna = Make(L"  Anna \t");
+    EXPECT_EQ(anna->GetDisplayName(), L"Anna");
+    const std::string a = anna->GetFileName();
+    ASSERT_EQ(a.size(), 20u) << a;
+    EXPECT_EQ(a.substr(0, 5), "anna_");
+    EXPECT_TRUE(IsDigits(a, 5, 16)) << a;
+    EXPECT_EQ(a.substr(16), ".prf");
+    EXPECT_TRUE(anna->IsNewProfile());
+    EXPECT_TRUE(TestSupport::FileExists(Profiles() + "\\" + a));
+    EXPECT_EQ(anna->GetFolderPath(), Profiles() + "\\" + a.substr(0, 16));
+
+    const std::string digits = Make(L"2024")->GetFileName();
+    ASSERT_EQ(digits.size(), 20u);
+    EXPECT_EQ(digits[0], '_');
+    EXPECT_TRUE(IsDigits(digits, 1, 16)) << digits;
+
+    // Fifteen letters and more stand alone the first time.
+    EXPECT_EQ(Make(L"Abcdefghij Klmnopqrst")->GetFileName(), "abcdefghijklmnopqrst.prf");
+    EXPECT_EQ(Make(L"abcdefghijklmno")->GetFileName(), "abcdefghijklmno.prf");
+    // The same letters again: another name, never the other player's file.
+    const std::string again = Make(L"abcdefghij-klmnopqrst")->GetFileName();
+    ASSERT_EQ(again.size(), 20u + 9u + 4u) << again;
+    EXPECT_EQ(again.substr(0, 21), "abcdefghijklmnopqrst_");
+    EXPECT_TRUE(IsDigits(again, 21, 29)) << again;
+    // Forty letters are cut to 32 in the file name.
+    const std::wstring forty = L"abcdefghijklmnopqrstuvwxyzabcdefghijklmn";
+    EXPECT_EQ(Make(forty)->GetFileName(), "abcdefghijklmnopqrstuvwxyzabcdef.prf");
+
+    std::set<std::string> names;
+    for (const std::string& n : PlayerFilesTest::ListFiles(Profiles()))
+        names.insert(n);
+    EXPECT_EQ(names.size(), 6u);
+    EXPECT_EQ(s.Errors(), 0) << s.Dump();
+}
+
+TEST_F(ProfileBaseTest, EveryNameTakenGivesAnErrorAndWritesNothing)
+{
+    const std::wstring name = L"Maximilianus Augustinus";
+    const std::string letters = "maximilianusaugustinus";
+    auto first = Make(name);
+    ASSERT_EQ(first->GetFileName(), letters + ".prf");
+
+    // Replay the draws of the next Create and take each name it will try.
+    KorvaneEngine::SetRandomSeed(2024);
+    std::set<std::string> taken;
+    for (uint32_t attempt = 1; attempt < ProfileBase::kMaxNameAttempts; ++attempt) {
+        std::string n = letters + "_";
+        for (int i = 0; i < 8; ++i)
+            n.push_back(static_cast<char>('0' + KorvaneEngine::RandomBelow(10)));
+        taken.insert(n);
+        ASSERT_TRUE(TestSupport::WriteFileText(Profiles() + "\\" + n + ".prf", "taken"));
+    }
+    const size_t before = PlayerFilesTest::ListFiles(Profiles()).size();
+    KorvaneEngine::SetRandomSeed(2024);
+    s.log->ClearHistory();
+    try {
+        Make(L"Maximilianus-Augustinus");
+        ADD_FAILURE() << "created over a taken name";
+    } catch (const KorvaneEngine::Error& e) {
+        EXPECT_NE(e.GetMessage().find("No free file name"), std::string::npos) << e.GetMessage();
+    }
+    EXPECT_EQ(s.CountWith(3, "No free file name"), 1) << s.Dump();
+    EXPECT_EQ(PlayerFilesTest::ListFiles(Profiles()).size(), before);
+    EXPECT_EQ(Reload(first->GetFileName())->GetDisplayName(), name);
+
+    // One name freed: that one is used.
+    const std::string freed = *taken.rbegin();
+    DeleteFileA((Profiles() + "\\" + freed + ".prf").c_str());
+    KorvaneEngine::SetRandomSeed(2024);
+    EXPECT_EQ(Make(L"Maximilianus Augustinus!")->GetFileName(), freed + ".prf");
+}
+
+TEST_F(ProfileBaseTest, AFailedSaveLeavesTheOldFileAndTheProfile)
+{
+    auto p = Make(L"Anna");
+    p->SetTotalScore(10);
+    ASSERT_TRUE(p->Save());
+    const Bytes before = Stored(*p);
+
+    // The options writer throws after the base part was written.
+    p->SetTotalScore(99);
+    p->failOptions = true;
+    s.log->ClearHistory();
+    EXPECT_FALSE(p->Save());
+    EXPECT_EQ(Stored(*p), before);
+    EXPECT_FALSE(TestSupport::FileExists(p->GetFilePath() + ".tmp"));
+    EXPECT_EQ(s.CountWith(3, "disk full"), 1) << s.Dump();
+    EXPECT_EQ(p->GetTotalScore(), 99u);
+    // Saves made by the profile's own operations fail the same way.
+    p->SetReachedPosition(Level(0, 1), false);
+    EXPECT_EQ(Stored(*p), before);
+
+    // The next save is complete.
+    p->failOptions = false;
+    EXPECT_TRUE(p->Save());
+    auto back = Reload(p->GetFileName());
+    EXPECT_EQ(back->GetTotalScore(), 99u);
+    EXPECT_EQ(back->GetReachedPosition(), Level(0, 1));
+    EXPECT_EQ(back->own, 0x12345678u);
+    EXPECT_FALSE(back->IsNewProfile());
+
+    // A folder where the temporary file goes blocks the save the same way.
+    const Bytes good = Stored(*p);
+    ASSERT_TRUE(CreateDirectoryA((p->GetFilePath() + ".tmp").c_str(), nullptr));
+    p->SetTotalScore(5);
+    s.log->ClearHistory();
+    EXPECT_FALSE(p->Save());
+    EXPECT_EQ(Stored(*p), good);
+    EXPECT_EQ(s.Errors(), 1) << s.Dump();
+    RemoveDirectoryA((p->GetFilePath() + ".tmp").c_str());
+    EXPECT_TRUE(p->Save());
+    EXPECT_EQ(Reload(p->GetFileName())->GetTotalScore(), 5u);
+}
+
+TEST_F(ProfileBaseTest, ResultsReachedPositionsAndVolumes)
+{
+    auto p = Make(L"Runner");
+    auto result = [](uint32_t play, uint32_t stage, uint32_t level, float time) {
+        LevelResult* r = new LevelResult;
+        r->playValue = play;
+        r->stageIndex = stage;
+        r->levelIndex = level;
+        r->time = time;
+        return r;
+    };
+    p->AddLevelResult(result(0, 0, 0, 40.0f));
+    p->AddLevelResult(result(0, 0, 0, 30.0f));
+    p->AddLevelResult(result(0, 0, 0, 35.0f));
+    p->AddLevelResult(result(1, 0, 0, 50.0f));
+    ASSERT_EQ(p->GetLevelResults().size(), 2u);
+    EXPECT_EQ(p->GetLevelResults()[0]->time, 30.0f);
+    EXPECT_EQ(p->GetLevelResults()[1]->time, 50.0f);
+    // The running total counts every recorded time ...
+    EXPECT_FLOAT_EQ(p->GetTotalTime(), 155.0f);
+    // ... the stored one only the best times.
+    EXPECT_FLOAT_EQ(Reload(p->GetFileName())->GetTotalTime(), 80.0f);
+
+    // Times that could never be beaten are refused.
+    s.log->ClearHistory();
+    p->AddLevelResult(result(0, 1, 0, std::numeric_limits<float>::quiet_NaN()));
+    p->AddLevelResult(result(0, 1, 1, -1.0f));
+    p->AddLevelResult(result(0, 1, 2, std::numeric_limits<float>::infinity()));
+    p->AddLevelResult(nullptr);
+    EXPECT_EQ(p->GetLevelResults().size(), 2u);
+    EXPECT_FLOAT_EQ(p->GetTotalTime(), 155.0f);
+    EXPECT_EQ(s.Errors(), 3) << s.Dump();
+
+    // A position behind the reached one changes nothing and saves nothing:
+    // with saves blocked, no save attempt shows in the log.
+    p->SetReachedPosition(Level(1, 1), false);
+    const Bytes reached = Stored(*p);
+    ASSERT_TRUE(CreateDirectoryA((p->GetFilePath() + ".tmp").c_str(), nullptr));
+    s.log->ClearHistory();
+    p->SetReachedPosition(Level(1, 0), true);
+    p->SetReachedPosition(Level(0, 5), false);
+    p->SetReachedPosition(Level(1, 1), false);
+    EXPECT_EQ(s.Errors(), 0) << s.Dump();
+    EXPECT_EQ(p->GetReachedPosition(), Level(1, 1));
+    EXPECT_FALSE(p->IsReachedLast());
+    // The same position with the last flag is recorded (and tried to save).
+    p->SetReachedPosition(Level(1, 1), true);
+    EXPECT_TRUE(p->IsReachedLast());
+    EXPECT_EQ(s.Errors(), 1);
+    RemoveDirectoryA((p->GetFilePath() + ".tmp").c_str());
+    EXPECT_EQ(Stored(*p), reached);
+
+    // Volumes are clamped; what is not a number becomes 1.
+    p->SetMusicVolume(1.7f);
+    p->SetSoundVolume(-0.2f);
+    EXPECT_EQ(p->GetMusicVolume(), 1.0f);
+    EXPECT_EQ(p->GetSoundVolume(), 0.0f);
+    p->SetSoundVolume(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(p->GetSoundVolume(), 1.0f);
+    p->SetSoundVolume(0.25f);
+    p->Reset();
+    EXPECT_EQ(p->GetCarryOverValue(), 3u);
+    EXPECT_EQ(p->GetTotalScore(), 0u);
+    ASSERT_TRUE(p->Save());
+    auto back = Reload(p->GetFileName());
+    EXPECT_EQ(back->GetSoundVolume(), 0.25f);
+    EXPECT_EQ(back->GetMusicVolume(), 1.0f);
+    EXPECT_TRUE(back->IsReachedLast());
+    EXPECT_EQ(back->GetClassValue(), 1);
+}
+
+TEST_F(ProfileBaseTest, TheNameRuleKeepsWhatTheFileKeeps)
+{
+    EXPECT_EQ(ProfileBase::MakeDisplayName(L"  Anna  "), L"Anna");
+    EXPECT_EQ(ProfileBase::MakeDisplayName(L" \t\r\n"), L"");
+    EXPECT_EQ(ProfileBase::MakeDisplayName(std::wstring(L"ab\0cd", 5)), L"ab");
+    EXPECT_EQ(ProfileBase::MakeDisplayName(std::wstring(300, L'x')), std::wstring(254, L'x'));
+    // Leading blanks do not count against the length.
+    EXPECT_EQ(ProfileBase::MakeDisplayName(L"   " + std::wstring(254, L'y')), std::wstring(254, L'y'));
+    // A cut that would fall inside a pair drops the whole pair.
+    std::wstring pairs = std::wstring(253, L'z') + L"\xD83D\xDE00" + L"tail";
+    EXPECT_EQ(ProfileBase::MakeDisplayName(pairs), std::wstring(253, L'z'));
+    std::wstring fits = std::wstring(252, L'z') + L"\xD83D\xDE00" + L"tail";
+    EXPECT_EQ(ProfileBase::MakeDisplayName(fits), std::wstring(252, L'z') + L"\xD83D\xDE00");
+    // A blank where the cut falls is trimmed too, so the rule is stable.
+    std::wstring blank = std::wstring(253, L'w') + L" v";
+    EXPECT_EQ(ProfileBase::MakeDisplayName(blank), std::wstring(253, L'w'));
+    for (const std::wstring& n : {pairs, fits, blank, std::wstring(L"  Q ")})
+        EXPECT_EQ(ProfileBase::MakeDisplayName(ProfileBase::MakeDisplayName(n)), ProfileBase::MakeDisplayName(n));
+
+    // What is kept in memory is what the next load reads.
+    for (const std::wstring& n : {pairs, fits, blank, std::wstring(300, L'q')}) {
+        auto p = Make(n);
+        EXPECT_EQ(Reload(p->GetFileName())->GetDisplayName(), p->GetDisplayName());
+        p->Rename(L"  " + n + L"!  ");
+        EXPECT_EQ(Reload(p->GetFileName())->GetDisplayName(), p->GetDisplayName());
+    }
+}
+
+TEST_F(ProfileBaseTest, DeletingRemovesFileAndOwnFolderOnly)
+{
+    auto anna = Make(L"Anna");
+    auto bob = Make(L"Bob");
+    ASSERT_TRUE(CreateDirectoryA(anna->GetFolderPath().c_str(), nullptr));
+    ASSERT_TRUE(TestSupport::WriteFileText(anna->GetFolderPath() + "\\picture.bmp", "x"));
+    ASSERT_TRUE(CreateDirectoryA(bob->GetFolderPath().c_str(), nullptr));
+    ASSERT_TRUE(TestSupport::WriteFileText(bob->GetFolderPath() + "\\keep.txt", "x"));
+
+    // Stray files whose names have no folder of their own: ".prf", "..prf",
+    // and one that Windows would take for Anna's folder.
+    const std::string annaStem = anna->GetFileName().substr(0, anna->GetFileName().size() - 4);
+    for (const std::string& stray : {std::string(".prf"), std::string("..prf"), annaStem + "..prf"}) {
+        SCOPED_TRACE(stray);
+        const std::string path = Profiles() + "\\" + stray;
+        ASSERT_TRUE(CopyFileA(bob->GetFilePath().c_str(), path.c_str(), FALSE));
+        auto p = Reload(stray);
+        p->DeleteFiles();
+        EXPECT_FALSE(TestSupport::FileExists(path));
+        EXPECT_TRUE(TestSupport::FileExists(Profiles()));
+        EXPECT_TRUE(TestSupport::FileExists(anna->GetFilePath()));
+        EXPECT_TRUE(TestSupport::FileExists(anna->GetFolderPath() + "\\picture.bmp"));
+        EXPECT_TRUE(TestSupport::FileExists(bob->GetFilePath()));
+        EXPECT_TRUE(TestSupport::FileExists(bob->GetFolderPath() + "\\keep.txt"));
+    }
+
+    bob->DeleteFiles();
+    EXPECT_FALSE(TestSupport::FileExists(bob->GetFilePath()));
+    EXPECT_FALSE(TestSupport::FileExists(bob->GetFolderPath()));
+    EXPECT_TRUE(TestSupport::FileExists(anna->GetFolderPath() + "\\picture.bmp"));
+    anna->DeleteFiles();
+    EXPECT_EQ(PlayerFilesTest::ListFiles(Profiles()), std::vector<std::string>());
+    EXPECT_EQ(s.Errors(), 0) << s.Dump();
+}
+
+TEST_F(ProfileBaseTest, UnreadableFilesAreLoggedAndThrowWithoutTouchingTheFile)
+{
+    auto p = Make(L"Anna");
+    LevelResult* r = new LevelResult;
+    r->time = 12.0f;
+    p->AddLevelResult(r);
+    const Bytes good = Stored(*p);
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    };
+    std::vector<Case> cases;
+    Bytes version = good;
+    PlayerFilesTest::PutU32At(version, 9, 6);
+    cases.push_back({"another version", version});
+    Bytes magic = good;
+    magic[4] = 'X';
+    cases.push_back({"another magic", magic});
+    Bytes longer = good;
+    longer.push_back(0);
+    cases.push_back({"a byte after the body, header not patched", longer});
+    Bytes trailing = longer;
+    PlayerFilesTest::PutU32At(trailing, 0, static_cast<uint32_t>(trailing.size()));
+    cases.push_back({"a byte after the body", trailing});
+    Bytes shorter(good.begin(), good.end() - 1);
+    PlayerFilesTest::PutU32At(shorter, 0, static_cast<uint32_t>(shorter.size()));
+    cases.push_back({"one byte short", shorter});
+    cases.push_back({"nothing", Bytes()});
+    const std::string path = Profiles() + "\\case.prf";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(TestSupport::WriteFileBytes(path, c.bytes));
+        s.log->ClearHistory();
+        EXPECT_THROW(Reload("case.prf"), KorvaneEngine::Error);
+        EXPECT_EQ(s.CountWith(3, "case.prf"), 1) << s.Dump();
+        EXPECT_EQ(TestSupport::ReadFileBytes(path), c.bytes);
+    }
+    ASSERT_TRUE(TestSupport::WriteFileBytes(path, good));
+    EXPECT_EQ(Reload("case.prf")->GetLevelResults().size(), 1u);
+}
+
+} // namespace
