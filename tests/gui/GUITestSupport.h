@@ -103,11 +103,17 @@ struct GUIScene : SceneTest::Scene {
         return f;
     }
 
+    // Above 0: the frame time of every frame instead of the clock's.
+    float injectedFrameTime = 0.0f;
+
     // The engine's input step for the GUI.
     void InputStep()
     {
         Pump();
-        timers->Update();
+        if (injectedFrameTime > 0.0f)
+            timers->AdvanceFrame(injectedFrameTime);
+        else
+            timers->Update();
         window->Update();
         if (controls)
             controls->Update();
