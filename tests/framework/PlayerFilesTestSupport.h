@@ -27,14 +27,19 @@ using Bytes = std::vector<unsigned char>;
 inline std::string Company() { return "Pelloria Tests"; }
 
 struct Services {
-    std::unique_ptr<KorvaneEngine::MessageManager> log;
+    std::unique_ptr<KorvaneEngine::MessageManager> ownLog;
+    KorvaneEngine::MessageManager* log = nullptr;
     std::unique_ptr<KorvaneEngine::FileManager> files;
     std::string root;     // program folder of the file manager
     std::string userData; // <app data>\<company>\<title>\default
 
-    void Start(const std::string& name)
+    // With makeLog false the log already running (a device test's) is used.
+    void Start(const std::string& name, bool makeLog = true)
     {
-        log.reset(new KorvaneEngine::MessageManager("Player files test", false, false, "", ""));
+        if (makeLog)
+            ownLog.reset(new KorvaneEngine::MessageManager("Player files test", false, false, "", ""));
+        log = KorvaneEngine::MessageManager::Instance();
+        ASSERT_NE(log, nullptr);
         log->SetLineSpacing(false);
         root = TestSupport::MakeTempDir(name);
         CreateDirectoryA((root + "\\data").c_str(), nullptr);
@@ -63,7 +68,10 @@ struct Services {
         }
         if (!root.empty())
             TestSupport::RemoveTree(root);
-        log.reset();
+        root.clear();
+        userData.clear();
+        ownLog.reset();
+        log = nullptr;
     }
     ~Services() { Stop(); }
 
