@@ -32,6 +32,13 @@ public:
     const std::wstring& GetText() const { return text; }
     void SetFont(int32_t id);
     void SetTextOffset(const Vector2& offset) { textOffset = offset; }
+    // The blinking cursor's character (and the one-character text drawn).
+    void SetCursorCharacter(uint16_t c)
+    {
+        cursorCharacter_ = c;
+        cursorText_.assign(1, static_cast<wchar_t>(c));
+    }
+    uint16_t GetCursorCharacter() const { return cursorCharacter_; }
     // (text + c) is within both limits.
     bool CanInsert(wchar_t c) const;
     // Scrolls right until the part from the offset to the cursor, with the
