@@ -8,6 +8,7 @@
 #include "engine/foundation/StringUtils.h"
 #include "engine/foundation/XMLNode.h"
 #include "engine/foundation/XMLParser.h"
+#include "gui/GUIFontTool.h"
 #include "gui/GUITextTool.h"
 
 using namespace GameTools;
@@ -17,6 +18,7 @@ namespace GUITools {
 
 GUIToolManager::GUIToolManager(const std::string& language_) : language(language_)
 {
+    fontTool = new GUIFontTool(language);
     textTool = new GUITextTool(language);
     root = new XMLNode("", "", nullptr);
     LoadDescriptions();
@@ -24,6 +26,7 @@ GUIToolManager::GUIToolManager(const std::string& language_) : language(language
 
 GUIToolManager::~GUIToolManager()
 {
+    delete fontTool;
     delete textTool;
     delete root;
 }

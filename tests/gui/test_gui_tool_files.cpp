@@ -295,7 +295,10 @@ TEST_F(ToolFiles, GeneratedWindowDescriptionsLoadAndEveryNamedPieceOfArtIsRegist
     Content::AddWindows(set, Content::Options());
     Open(set, false);
     GUIToolManager tools("cz");
-    EXPECT_TRUE(Errors().empty());
+    // Without a GUI manager (no device here) the font table says so and
+    // loads nothing; the descriptions load all the same.
+    EXPECT_EQ(Errors(), std::vector<std::string>{Error("(GUIFontTool::LoadFonts): there is no GUI manager, "
+                                                       "\"data\\ui\\fonts\\fonts_basic.xml\" is not loaded")});
     for (const char* window : Content::Windows::kWindowNames)
         EXPECT_NE(std::find(tools.GetWindowNames().begin(), tools.GetWindowNames().end(), std::string(window) + ".xml"),
                   tools.GetWindowNames().end())

@@ -321,6 +321,16 @@ XmlElement Faders()
         .Set("fade_offset", 0.1f)
         .Set("show_offset", 0.15f)
         .Set("hide_offset", 0.0f);
+    // A window's outermost container has nothing to draw, but hiding it
+    // hides everything inside: it holds on until the slowest hide within
+    // (the frame's backward frames) has played out.
+    faders.Add("fader")
+        .Set("name", "window_hold")
+        .Set("type", "timed")
+        .Set("show_speed", 100.0f)
+        .Set("hide_speed", 1.5f)
+        .Set("min", 1.0f)
+        .Set("max", 1.0f);
     // The frame's alpha follows its opening animation.
     faders.Add("fader")
         .Set("name", "frame_fade")
@@ -429,7 +439,7 @@ XmlElement Button(const std::string& name, const std::string& text, float x, flo
 XmlElement WindowRoot(const std::string& name, const std::string& titleKey)
 {
     XmlElement w("window");
-    w.Set("name", name).Set("size", 800.0f, 600.0f);
+    w.Set("name", name).Set("size", 800.0f, 600.0f).Set("fader", "window_hold");
     w.Add("text_label")
         .Set("name", "title")
         .Set("position", 100.0f, 490.0f)
