@@ -123,43 +123,6 @@ TEST_F(ProfileBaseTest, FileNamesFromTheLettersOfTheName)
     EXPECT_EQ(s.Errors(), 0) << s.Dump();
 }
 
-TEST_F(ProfileBaseTest, EveryNameTakenGivesAnErrorAndWritesNothing)
-{
-    const std::wstring name = L"Maximilianus Augustinus";
-    const std::string letters = "maximilianusaugustinus";
-    auto first = Make(name);
-    ASSERT_EQ(first->GetFileName(), letters + ".prf");
-
-    // Replay the draws of the next Create and take each name it will try.
-    KorvaneEngine::SetRandomSeed(2024);
-    std::set<std::string> taken;
-    for (uint32_t attempt = 1; attempt < ProfileBase::kMaxNameAttempts; ++attempt) {
-        std::string n = letters + "_";
-        for (int i = 0; i < 8; ++i)
-            n.push_back(static_cast<char>('0' + KorvaneEngine::RandomBelow(10)));
-        taken.insert(n);
-        ASSERT_TRUE(TestSupport::WriteFileText(Profiles() + "\\" + n + ".prf", "taken"));
-    }
-    const size_t before = PlayerFilesTest::ListFiles(Profiles()).size();
-    KorvaneEngine::SetRandomSeed(2024);
-    s.log->ClearHistory();
-    try {
-        Make(L"Maximilianus-Augustinus");
-        ADD_FAILURE() << "created over a taken name";
-    } catch (const KorvaneEngine::Error& e) {
-        EXPECT_NE(e.GetMessage().find("No free file name"), std::string::npos) << e.GetMessage();
-    }
-    EXPECT_EQ(s.CountWith(3, "No free file name"), 1) << s.Dump();
-    EXPECT_EQ(PlayerFilesTest::ListFiles(Profiles()).size(), before);
-    EXPECT_EQ(Reload(first->GetFileName())->GetDisplayName(), name);
-
-    // One name freed: that one is used.
-    const std::string freed = *taken.rbegin();
-    DeleteFileA((Profiles() + "\\" + freed + ".prf").c_str());
-    KorvaneEngine::SetRandomSeed(2024);
-    EXPECT_EQ(Make(L"Maximilianus Augustinus!")->GetFileName(), freed + ".prf");
-}
-
 TEST_F(ProfileBaseTest, AFailedSaveLeavesTheOldFileAndTheProfile)
 {
     auto p = Make(L"Anna");

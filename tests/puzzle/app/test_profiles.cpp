@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/foundation/Config.h"
+#include "engine/foundation/Error.h"
 #include "engine/foundation/Random.h"
 #include "framework/SoundController.h"
 #include "framework/PlayerFilesTestSupport.h"
@@ -345,6 +346,39 @@ TEST_F(ProfilesTest, ListFallbacksLeftoversAndForeignFiles)
     EXPECT_EQ(Open()->GetRecords().size(), 1u);
 }
 
+TEST_F(ProfilesTest, OfTwoFilesWithOneNameTheFirstWins)
+{
+    // Two players' files holding the same name (copied by hand, or from an
+    // older program): both load, and every lookup by name takes the first
+    // file in name order, always the same one.
+    KorvaneEngine::CreateDirectories(Profiles() + "\\");
+    Fields first, second;
+    first.name = L"Bob";
+    first.stars = 11;
+    second.name = L"BOB";
+    second.stars = 22;
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\bob_2.prf", ProfileTest::ProfileImage(second).Done()));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\bob_1.prf", ProfileTest::ProfileImage(first).Done()));
+    auto m = Open();
+    ASSERT_EQ(m->GetProfiles().size(), 2u);
+    EXPECT_EQ(m->GetProfiles()[0]->GetFileName(), "bob_1.prf");
+    ProfileBase* found = m->FindProfile(L"bob");
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->GetFileName(), "bob_1.prf");
+    EXPECT_EQ(m->AddProfile(L"Bob"), found);
+    EXPECT_EQ(m->GetCurrentProfile(), found);
+    m.reset();
+    m = Open();
+    EXPECT_EQ(m->GetCurrentProfile()->GetFileName(), "bob_1.prf");
+    EXPECT_EQ(P(m->GetCurrentProfile())->GetStars(), 11u);
+    // Deleting by the name removes the first; the second then answers.
+    EXPECT_TRUE(m->DeleteProfile(L"Bob"));
+    EXPECT_FALSE(TestSupport::FileExists(Profiles() + "\\bob_1.prf"));
+    ASSERT_NE(m->FindProfile(L"bob"), nullptr);
+    EXPECT_EQ(m->FindProfile(L"bob")->GetFileName(), "bob_2.prf");
+    EXPECT_EQ(m->GetCurrentProfile(), m->FindProfile(L"bob"));
+}
+
 TEST_F(ProfilesTest, BestTimesPerLevelAndPlayValue)
 {
     auto m = Open();
@@ -475,12 +509,15 @@ TEST_F(ProfilesTest, WhenEveryFileNameIsTakenNoProfileIsAdded)
 {
     auto m = Open();
     ASSERT_NE(m->AddProfile(L"Abcdefghijklmnopq"), nullptr);
+    // Replay the draws of the next creation and take each name it will try.
     KorvaneEngine::SetRandomSeed(77);
+    std::vector<std::string> taken;
     for (uint32_t attempt = 1; attempt < ProfileBase::kMaxNameAttempts; ++attempt) {
         std::string n = "abcdefghijklmnopq_";
         for (int i = 0; i < 8; ++i)
             n.push_back(static_cast<char>('0' + KorvaneEngine::RandomBelow(10)));
-        ASSERT_TRUE(TestSupport::WriteFileText(Profiles() + "\\" + n + ".prf", "taken"));
+        taken.push_back(n + ".prf");
+        ASSERT_TRUE(TestSupport::WriteFileText(Profiles() + "\\" + taken.back(), "taken"));
     }
     const size_t files = PlayerFilesTest::ListFiles(Profiles()).size();
     const Bytes list = TestSupport::ReadFileBytes(List());
@@ -491,6 +528,16 @@ TEST_F(ProfilesTest, WhenEveryFileNameIsTakenNoProfileIsAdded)
     EXPECT_EQ(PlayerFilesTest::ListFiles(Profiles()).size(), files);
     EXPECT_EQ(TestSupport::ReadFileBytes(List()), list);
     EXPECT_EQ(s.CountWith(3, "No free file name"), 1) << s.Dump();
+    // The profile itself throws; nothing of another player is overwritten.
+    KorvaneEngine::SetRandomSeed(77);
+    EXPECT_THROW(Puzzle::Profile(L"Abcdefghij klmnopq", s.userData), KorvaneEngine::Error);
+    EXPECT_EQ(TestSupport::ReadFileBytes(Profiles() + "\\" + taken.front()), Bytes({'t', 'a', 'k', 'e', 'n'}));
+    // One name freed: exactly that one is used.
+    DeleteFileA((Profiles() + "\\" + taken[500]).c_str());
+    KorvaneEngine::SetRandomSeed(77);
+    ProfileBase* p = m->AddProfile(L"Abcdefghij klmnopq");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->GetFileName(), taken[500]);
 }
 
 } // namespace
