@@ -75,8 +75,10 @@ SoundFileReaderWAV::SoundFileReaderWAV(const std::string& fileName) : SoundFileR
     sampleRate = ReadU32(format + 4);
     bitsPerSample = ReadU16(format + 14);
     // No channels or no rate would later divide by zero when the play
-    // position is worked out from the elapsed time.
-    if (formatTag != 1 || channels < 1 || channels > 2 || sampleRate == 0 || (bitsPerSample != 8 && bitsPerSample != 16))
+    // position is worked out from the elapsed time; a huge rate would wrap the
+    // byte rate and frequency arithmetic of the sound buffers.
+    if (formatTag != 1 || channels < 1 || channels > 2 || sampleRate == 0 || sampleRate > kMaxSampleRate ||
+        (bitsPerSample != 8 && bitsPerSample != 16))
         Fail("no format chunk");
 
     if (!FindChunk("data", 0, &chunkSize))

@@ -31,6 +31,10 @@ public:
     uint32_t GetBitsPerSample() const { return bitsPerSample; }
     uint32_t GetSampleRate() const { return sampleRate; }
 
+    // The highest sample rate a reader accepts: the most any DirectSound plays,
+    // and far below where rate x block size stops fitting 32 bits.
+    static const uint32_t kMaxSampleRate = 200000;
+
 protected:
     // Opens "data\<name>" (or the name itself when it holds a drive colon)
     // through the file manager; a missing file's FileError passes on.

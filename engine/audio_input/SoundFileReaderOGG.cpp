@@ -69,7 +69,7 @@ SoundFileReaderOGG::SoundFileReaderOGG(const std::string& fileName, bool) : Soun
     if (!decoder)
         Fail();
     vorbis_info* info = ov_info(decoder, -1);
-    if (!info || info->channels < 1 || info->channels > 2 || info->rate <= 0)
+    if (!info || info->channels < 1 || info->channels > 2 || info->rate <= 0 || info->rate > long(kMaxSampleRate))
         Fail();
     channels = static_cast<uint32_t>(info->channels);
     sampleRate = static_cast<uint32_t>(info->rate);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <exception>
+#include <memory>
 
 #include "engine/foundation/Error.h"
 #include "engine/foundation/FileBinary.h"
@@ -80,16 +81,22 @@ void BinaryDataFile::Open(const std::string& path, uint32_t mode, bool anyVersio
         // The body goes to "<target>.tmp"; Close() renames it over the target.
         save_.reset(new SafeSave(files ? files->GetFullPath(path) : FullFilePath(path)));
         exceptionsAtOpen_ = std::uncaught_exceptions();
-        CreateDirectories(save_->GetTemporaryPath());
-        file_ = new FileBinary(save_->GetTemporaryPath(), true);
-        WriteHeader(0);
+        try {
+            CreateDirectories(save_->GetTemporaryPath());
+            file_ = new FileBinary(save_->GetTemporaryPath(), true);
+            WriteHeader(0);
+        } catch (...) {
+            Discard();
+            throw;
+        }
         return;
     }
 
-    file_ = files ? files->OpenFile(path, false, 0) : new FileBinary(path, false, 0);
+    // A file whose header is refused is not open: nobody may read its body.
+    std::unique_ptr<FileBinary> file(files ? files->OpenFile(path, false, 0) : new FileBinary(path, false, 0));
     uint8_t header[kHeaderSize];
-    file_->Read(header, kHeaderSize);
-    if (std::memcmp(header + 4, magic_, sizeof magic_) != 0 || GetU32(header) != file_->GetSize())
+    file->Read(header, kHeaderSize);
+    if (std::memcmp(header + 4, magic_, sizeof magic_) != 0 || GetU32(header) != file->GetSize())
         throw FileError("Incorrect \"" + path + "\" file format");
     uint32_t stored = GetU32(header + 9);
     if (anyVersion) {
@@ -99,6 +106,7 @@ void BinaryDataFile::Open(const std::string& path, uint32_t mode, bool anyVersio
         throw FileError("Incorrect \"" + path + "\" format version (" + std::to_string(stored) + "), current is " +
                         std::to_string(version_));
     }
+    file_ = file.release();
 }
 
 void BinaryDataFile::Close()

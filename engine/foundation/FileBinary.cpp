@@ -14,9 +14,9 @@ namespace {
 
 std::string OpenFailure(const std::string& name) { return "Failed to open \"" + name + "\" file"; }
 
-std::string ReadFailure(const std::string& name, uint32_t count)
+std::string ReadFailure(const std::string& name, uint64_t count)
 {
-    return "Failed to read " + UnsignedToString(count) + " bytes from \"" + name + "\" file";
+    return "Failed to read " + std::to_string(count) + " bytes from \"" + name + "\" file";
 }
 
 std::string WriteFailure(const std::string& name, uint32_t count)
@@ -116,6 +116,12 @@ void FileBinary::CacheFromStream(uint64_t streamOffset)
     stream_ = nullptr;
     memory_ = block;
     ownsMemory_ = true;
+}
+
+void FileBinary::Require(uint64_t count) const
+{
+    if (count > BytesLeft())
+        throw FileError(ReadFailure(name_, count));
 }
 
 void FileBinary::Read(void* data, uint32_t count, uint32_t* done)

@@ -31,6 +31,10 @@ public:
     // Copies up to count bytes. Without done, reading fewer than count bytes
     // throws FileError after the available bytes were copied.
     void Read(void* data, uint32_t count, uint32_t* done = nullptr);
+    // Throws the FileError a short Read would give when fewer than count bytes
+    // are left after the position: a reader checks a size a header declares
+    // before allocating for it.
+    void Require(uint64_t count) const;
     // Without done, a short write throws FileError.
     void Write(const void* data, uint32_t count, uint32_t* done = nullptr);
     // origin 0 from the start, 1 back from the end, 2 from the current position.

@@ -235,7 +235,18 @@ bool FileDDS::ReadLevelOrThrow(uint32_t level, Image& out)
     if (!file_ || level >= GetMipCount())
         throw FileError(IncorrectFormat(name_));
     const uint32_t w = Halve(GetWidth(), level), h = Halve(GetHeight(), level);
+    // The bytes this read takes (the first slice of the level) must be in the
+    // file before anything is allocated for them: a bare header may declare a
+    // level of hundreds of megabytes.
+    uint64_t need;
+    if (pixelFormatFlags_ & kFourCC)
+        need = uint64_t(GetBlockSize()) * ((w + 3) >> 2) * ((h + 3) >> 2);
+    else
+        need = ((uint64_t(w) * ((rgbBitCount_ + 7) >> 3) + 3) & ~uint64_t(3)) * h;
+    // A level past the end leaves the position on the last byte, short of any
+    // level's bytes.
     file_->Seek(0, int32_t(GetOffset(0, level)));
+    file_->Require(need);
     if (pixelFormatFlags_ & kFourCC) {
         if (formatCode_ >= 6 && formatCode_ <= 10)
             return CopyLevel(level, w, h, out);
@@ -282,17 +293,24 @@ bool FileDDS::CopyLevel(uint32_t level, uint32_t w, uint32_t h, Image& out)
 {
     const uint32_t bw = (w + 3) >> 2, bh = (h + 3) >> 2, blockSize = GetBlockSize();
     const uint32_t rowBytes = bw * blockSize;
-    const uint32_t levelSize = GetLevelSize(level);
-    if (!out.Create(w, h, 32, true, levelSize > rowBytes ? levelSize : rowBytes))
+    // The first slice only: that is what is read (and all a 2D texture holds).
+    const uint32_t sliceSize = bh * rowBytes;
+    if (!out.Create(w, h, 32, true, sliceSize))
         throw FileError(IncorrectFormat(name_));
-    std::vector<uint8_t> data(levelSize);
-    file_->Read(data.data(), levelSize);
-    for (uint32_t i = 0; i < bh; ++i) {
-        uint8_t* dst = out.GetPixels() + size_t(bh - 1 - i) * rowBytes;
-        std::memcpy(dst, data.data() + size_t(i) * rowBytes, rowBytes);
-        for (uint32_t bc = 0; bc < bw; ++bc)
-            FlipBlock(dst + size_t(bc) * blockSize, fourCC_);
+    // Read straight into the picture, then turn the block rows around in
+    // place: one copy of the level in memory, not two.
+    uint8_t* pixels = out.GetPixels();
+    file_->Read(pixels, sliceSize);
+    std::vector<uint8_t> swap(rowBytes);
+    for (uint32_t i = 0; i < bh / 2; ++i) {
+        uint8_t* a = pixels + size_t(i) * rowBytes;
+        uint8_t* b = pixels + size_t(bh - 1 - i) * rowBytes;
+        std::memcpy(swap.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, swap.data(), rowBytes);
     }
+    for (uint32_t i = 0; i < bh * bw; ++i)
+        FlipBlock(pixels + size_t(i) * blockSize, fourCC_);
     return true;
 }
 

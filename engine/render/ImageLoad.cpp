@@ -58,14 +58,19 @@ bool Image::LoadBmp(const std::string& file, bool withPixels)
             throw FileError(UnsupportedFormat(file));
         if (bitCount == 8 && compression != 0)
             throw FileError(UnsupportedFormat(file));
+        // Pixel rows follow the header directly, each padded to 4 bytes.
+        const uint32_t rowBytes = width * (bitCount / 8);
+        const int32_t padding = int32_t(((rowBytes + 3) & ~3u) - rowBytes);
+        // The header's size is checked against the file before the picture is
+        // made: a few bytes may not ask for a gigabyte. The last row may lack
+        // its padding.
+        if (withPixels)
+            f->Require((bitCount == 8 ? 1024u : 0u) + uint64_t(rowBytes + padding) * (rows - 1) + rowBytes);
         if (!Create(width, rows, bitCount == 32 ? 32 : 24, withPixels))
             throw FileError(IncorrectFormat(file));
         if (!withPixels)
             return true;
 
-        // Pixel rows follow the header directly, each padded to 4 bytes.
-        const uint32_t rowBytes = width * (bitCount / 8);
-        const int32_t padding = int32_t(((rowBytes + 3) & ~3u) - rowBytes);
         auto imageRow = [&](uint32_t k) { return GetPixel(0, topDown ? rows - 1 - k : k); };
         if (bitCount == 8) {
             uint8_t palette[1024];
@@ -150,15 +155,26 @@ bool Image::LoadTga(const std::string& file, bool withPixels)
             throw FileError(UnsupportedFormat(file));
         if (width == 0 || height == 0)
             throw FileError(IncorrectFormat(file));
+        const uint32_t skip = idLength + mapLength * mapEntryBits / 8;
+        const uint32_t fileSize = f->GetSize();
+        const uint32_t pixelBytes = depth / 8;
+        const uint64_t total = uint64_t(width) * height * pixelBytes;
+        if (withPixels) {
+            if (uint64_t(18) + skip > fileSize)
+                throw FileError(IncorrectFormat(file));
+            // Nothing is allocated for more pixels than the data can hold: raw
+            // data holds every byte, run-length data at most 128 pixels for
+            // each packet of a head byte and one pixel.
+            const uint64_t data = fileSize - 18 - skip;
+            const bool rle = (imageType & 8) != 0;
+            if (rle ? uint64_t(width) * height > data / (1 + pixelBytes) * 128 : total > data)
+                throw FileError(IncorrectFormat(file));
+        }
         if (!Create(width, height, depth == 16 ? 32 : depth, withPixels))
             throw FileError(IncorrectFormat(file));
         if (!withPixels)
             return true;
 
-        const uint32_t skip = idLength + mapLength * mapEntryBits / 8;
-        const uint32_t fileSize = f->GetSize();
-        if (uint64_t(18) + skip > fileSize)
-            throw FileError(IncorrectFormat(file));
         const uint32_t dataSize = fileSize - 18 - skip;
         const uint8_t* data = f->GetMemory() ? f->GetMemory() + 18 + skip : nullptr;
         std::vector<uint8_t> block;
@@ -169,16 +185,12 @@ bool Image::LoadTga(const std::string& file, bool withPixels)
             data = block.data();
         }
 
-        const uint32_t pixelBytes = depth / 8;
-        const uint32_t total = width * height * pixelBytes;
         std::vector<uint8_t> expanded;
         if (imageType & 8) {
-            expanded.resize(total);
-            if (!ExpandRle(data, dataSize, pixelBytes, expanded.data(), total))
+            expanded.resize(size_t(total));
+            if (!ExpandRle(data, dataSize, pixelBytes, expanded.data(), uint32_t(total)))
                 throw FileError(IncorrectFormat(file));
             data = expanded.data();
-        } else if (dataSize < total) {
-            throw FileError(IncorrectFormat(file));
         }
 
         const bool fromTop = (descriptor & 32) != 0;

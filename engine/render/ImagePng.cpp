@@ -63,7 +63,14 @@ struct PngInfo {
     png_uint_32 height;
     int colourType;
     size_t rowBytes;
+    // The filtered rows as stored before compression, without interlacing
+    // (which only adds to them).
+    uint64_t storedBytes;
 };
+
+// Deflate turns at most 258 bytes into 2 bits, so compressed data expand at
+// most 1032-fold: a picture larger than that is not behind the file's bytes.
+const uint64_t kMaxInflation = 1032;
 
 // The stages that call into the library keep no C++ objects in their frames,
 // so the error exit's longjmp skips no destructor.
@@ -77,6 +84,7 @@ int PngInfoStage(png_structp png, png_infop info, FileBinary* file, PngInfo* out
     png_uint_32 width, height;
     int bitDepth, colourType, interlace;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
+    out->storedBytes = uint64_t(height) * (1 + (uint64_t(width) * png_get_channels(png, info) * bitDepth + 7) / 8);
     if (bitDepth == 16)
         png_set_strip_16(png);
     if (colourType == PNG_COLOR_TYPE_PALETTE)
@@ -139,7 +147,9 @@ bool Image::LoadPng(const std::string& file, bool withPixels)
         failure = IncorrectFormat(file) + " (" + state.message + ")";
     } else {
         uint32_t bits = (pi.colourType & PNG_COLOR_MASK_ALPHA) ? 32 : (pi.colourType & PNG_COLOR_MASK_COLOR) ? 24 : 8;
-        if (pi.width == 0 || pi.height == 0 || !Create(pi.width, pi.height, bits, withPixels)) {
+        if (pi.width == 0 || pi.height == 0 ||
+            (withPixels && pi.storedBytes > (uint64_t(f->GetSize()) + 1) * kMaxInflation) ||
+            !Create(pi.width, pi.height, bits, withPixels)) {
             failure = IncorrectFormat(file);
         } else if (withPixels) {
             if (pi.rowBytes != GetRowSize()) {

@@ -1,6 +1,7 @@
 #include "engine/render/Model.h"
 
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "engine/foundation/Error.h"
@@ -97,7 +98,9 @@ Model::Model(const std::string& name_, Camera* camera, uint32_t extraFlags, bool
         if (MessageManager* log = MessageManager::Instance())
             log->LogError(e.GetMessage());
         throw Error(e.GetMessage());
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        // bad_alloc, or length_error from a container asked for more elements
+        // than it can ever hold: either way the model does not fit in memory.
         const std::string message = "Not enough memory to load \"" + name + "\" model";
         if (MessageManager* log = MessageManager::Instance())
             log->LogError(message);

@@ -10,11 +10,19 @@ namespace KorvaneEngine {
 
 namespace {
 
-// Without a vertex section nothing in the file bounds the vertex count; the
-// buffer is still allocated for it.
-const uint32_t kMaxBareVertexCount = 1u << 22;
+// Without a vertex section no data stand behind the vertex count, yet the
+// vertex buffer is made for it. No index can reach a vertex beyond the index
+// count, so that many are allowed, or a few for a model its caller fills and
+// draws itself.
+const uint32_t kMinBareVertexLimit = 16;
+// In-memory records of a skinned model are far larger than its file's: their
+// total is kept below what one block of a 32-bit process can be.
+const uint64_t kMaxRecordBytes = 0x7FFFFFFFu;
 const uint32_t kStaticRecord = 32, kBoxRecord = 24, kKeyRecord = 40, kInfluenceRecord = 30;
 const uint32_t kSkinVertexMinimum = 10;
+// A bone record holds at least its flag, an empty name's count byte, its box
+// and its two values, whatever the version.
+const uint32_t kBoneMinimum = 30;
 
 class Reader {
 public:
@@ -137,6 +145,7 @@ void ReadModelFile(FileBinary& file, const std::string& name, uint32_t extraFlag
         boneCount = r.U16();
         if (boneCount == 0)
             r.Fail("a skinned model needs at least one bone");
+        r.Need(uint64_t(boneCount) * kBoneMinimum, "the bones");
         out.bones.resize(boneCount);
         for (ModelFileBone& b : out.bones) {
             b.excludeFromBounds = r.U8();
@@ -188,6 +197,8 @@ void ReadModelFile(FileBinary& file, const std::string& name, uint32_t extraFlag
         DecodeVertices(raw, out.vertices);
     } else if (flags & kSkinned) {
         r.Need(uint64_t(vertexCount) * kSkinVertexMinimum, "the skinned vertices");
+        if (uint64_t(vertexCount) * (sizeof(MorphVertex) + sizeof(SkinRecord)) > kMaxRecordBytes)
+            r.Fail("vertex count " + std::to_string(vertexCount) + " is more than a skinned model can hold");
         out.vertices.resize(vertexCount);
         out.skin.resize(vertexCount);
         for (uint32_t i = 0; i < vertexCount; ++i) {
@@ -210,7 +221,7 @@ void ReadModelFile(FileBinary& file, const std::string& name, uint32_t extraFlag
                 in.positionOffset = r.Vec();
             }
         }
-    } else if (vertexCount > kMaxBareVertexCount) {
+    } else if (vertexCount > out.indexCount && vertexCount > kMinBareVertexLimit) {
         r.Fail("vertex count " + std::to_string(vertexCount) + " without vertex data");
     }
 

@@ -160,6 +160,11 @@ void ShaderDescriptor::ReadFile(const std::string& file)
     blend_[0] = ReadU32(*f);
     blend_[1] = ReadU32(*f);
     uint32_t count = ReadU32(*f);
+    // More stages than a descriptor holds is a malformed file, answered like
+    // any other (the shader manager then uses the default shader), not the
+    // overflow that code adding stages by hand would deserve.
+    if (count > kMaxStages)
+        throw FileError("Incorrect \"" + file + "\" file format");
 
     const std::string folder = GetDirectory(file);
     for (uint32_t i = 0; i < count; ++i) {

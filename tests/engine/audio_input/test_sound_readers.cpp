@@ -174,6 +174,10 @@ TEST(WavReader, RejectsWhatItCannotPlay)
     cases.push_back({"none.wav", withFormat(FormatBody(1, 0, 22050, 16)), "no format chunk"});
     cases.push_back({"bits24.wav", withFormat(FormatBody(1, 1, 22050, 24)), "no format chunk"});
     cases.push_back({"rate0.wav", withFormat(FormatBody(1, 1, 0, 16)), "no format chunk"});
+    // Rates beyond any sound card's would wrap the buffers' byte-rate arithmetic.
+    cases.push_back({"rate_huge.wav", withFormat(FormatBody(1, 2, 0xFFFFFFFFu, 16)), "no format chunk"});
+    cases.push_back({"rate_over.wav", withFormat(FormatBody(1, 1, 200001, 16)),
+        "no format chunk"});
     {
         Bytes c;
         PutChunk(c, "fmt ", Bytes(14, 0));
@@ -203,6 +207,9 @@ TEST(WavReader, RejectsWhatItCannotPlay)
         std::string path = WriteSoundFile(c.file, c.bytes);
         EXPECT_EQ(LoadError(path), Expected(path, c.what)) << c.file;
     }
+    // The highest rate is still taken.
+    SoundFileReaderWAV top(WriteSoundFile("rate_top.wav", withFormat(FormatBody(1, 1, 200000, 16))));
+    EXPECT_EQ(top.GetSampleRate(), 200000u);
 }
 
 TEST(WavReader, HugeChunkSizesNeitherHangNorGoBackwards)

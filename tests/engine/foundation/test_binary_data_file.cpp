@@ -184,13 +184,19 @@ TEST_F(BinaryDataFileTest, Refusals)
     EXPECT_EQ(OpenError("empty.prf"), "Failed to read 13 bytes from \"" + Path("empty.prf") + "\" file");
     EXPECT_EQ(OpenError("none.prf"), "Failed to open \"" + Path("none.prf") + "\" file");
 
-    // A refused file is still released by the destructor (the file can be replaced).
-    {
+    // A refused file is not open: nobody can read its body, and it is released
+    // at once (it can be replaced while the container lives). The container
+    // still opens the next file.
+    for (const char* refused : {"magic.prf", "old.prf", "tiny.prf"}) {
         BinaryDataFile f("PZPRF", 105);
-        EXPECT_THROW(f.Open("magic.prf", BinaryDataFile::kRead), FileError);
-        EXPECT_NE(f.GetFile(), nullptr);
+        EXPECT_THROW(f.Open(refused, BinaryDataFile::kRead), FileError) << refused;
+        EXPECT_FALSE(f.IsOpen()) << refused;
+        EXPECT_EQ(f.GetFile(), nullptr) << refused;
+        EXPECT_TRUE(DeleteFileA(Path(refused).c_str())) << refused;
+        f.Open("good.prf", BinaryDataFile::kRead);
+        EXPECT_TRUE(f.IsOpen());
+        EXPECT_EQ(f.GetFile()->GetPosition(), 13u);
     }
-    EXPECT_TRUE(DeleteFileA(Path("magic.prf").c_str()));
 }
 
 TEST_F(BinaryDataFileTest, AFailedSaveKeepsTheOldFile)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "engine/foundation/FileManager.h"
 #include "engine/foundation/FileTextual.h"
 #include "engine/foundation/PackWriter.h"
+#include "engine/foundation/SmallObjectPool.h"
 #include "engine/foundation/XMLParser.h"
 #include "engine/foundation/XMLQuery.h"
 #include "support/TestSupport.h"
@@ -130,4 +132,42 @@ TEST_F(XMLFileTest, FromAPackAndWithoutAFileManager)
     XMLParser().ParseFile(r, root + "\\alone.xml");
     std::unique_ptr<XMLNode> owner(r);
     EXPECT_EQ(r->GetName(), "x");
+}
+
+// Without a root only one top-level element is allowed. Whatever follows it,
+// through every entry point, the parse fails and no node is left behind:
+// neither attached anywhere nor freed would be a leak of the whole element.
+TEST_F(XMLFileTest, WithoutARootASecondTopLevelElementLeavesNothingBehind)
+{
+    const char* documents[] = {
+        "<a/><b/>",
+        "<a><c x='1'/></a>\n<b y='2'><d/></b>",
+        "<a/>\n<!-- a comment --><b/>",
+        "<a></a>text",
+        "<?xml version='1.0'?><a/><b/><c/>",
+        "<a/><b",
+        "<a><b/></a></a>",
+    };
+    int n = 0;
+    for (const char* text : documents) {
+        const std::string name = "data\\ui\\two" + std::to_string(n++) + ".xml";
+        Write(name, B(text));
+        const size_t before = SmallObjectPool::GetLiveBlocks();
+        EXPECT_NE(ErrorOf(name), "") << text;
+        {
+            // The caller's root form through a null pointer.
+            XMLNode* const none = nullptr;
+            EXPECT_THROW(XMLParser().ParseFile(none, name), FileError) << text;
+        }
+        {
+            XMLNode* r = nullptr;
+            EXPECT_THROW(XMLParser().ParseString(r, std::wstring(text, text + std::strlen(text))), FileError) << text;
+            EXPECT_EQ(r, nullptr) << text;
+        }
+        {
+            std::unique_ptr<FileTextual> f(files->OpenTextFile(name, FileTextual::kRead, FileTextual::kAnsi));
+            EXPECT_THROW(XMLParser().Parse(nullptr, f.get()), FileError) << text;
+        }
+        EXPECT_EQ(SmallObjectPool::GetLiveBlocks(), before) << text;
+    }
 }

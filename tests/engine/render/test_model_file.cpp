@@ -6,6 +6,7 @@
 #include "engine/foundation/Error.h"
 #include "engine/foundation/FileBinary.h"
 #include "engine/render/ModelFile.h"
+#include "support/Bytes.h"
 #include "support/TestSupport.h"
 #include "tools/formats/ModelFileWriter.h"
 
@@ -370,4 +371,130 @@ TEST_F(ModelFileTest, MutationCorpusNeverYieldsInconsistentContents)
     }
     EXPECT_GT(accepted, 0);
     EXPECT_GT(refused, 0);
+}
+
+// The layouts spelled out field by field, independent of the project's
+// writer: a field both sides misplace alike shows here.
+TEST_F(ModelFileTest, GoldenSkinnedFileSpelledFromTheLayout)
+{
+    TestSupport::Bytes b;
+    b.Header("KEMLF", 202);
+    b.U32(0x40044);              // skinned, lit, visible
+    b.U32(2).F32(12.5f);         // frame count, speed
+    b.U16(2);                    // bone count
+    // Bone records: exclusion flag, name, pivot (version 202), box, two values.
+    b.U8(1).String("hip").Vec(0.5f, 0.25f, 0.125f).Vec(-1, -2, -3).Vec(1, 2, 3).U16(11).U16(12);
+    b.U8(0).String("knee").Vec(4, 5, 6).Vec(-4, -5, -6).Vec(4, 5, 6).U16(21).U16(22);
+    // Keys, frame-major: position, rotation x y z w, scale; key f x B + b holds 100 f + 10 b + field.
+    for (int f = 0; f < 2; ++f)
+        for (int bone = 0; bone < 2; ++bone)
+            for (int field = 0; field < 10; ++field)
+                b.F32(float(100 * f + 10 * bone + field));
+    b.U32(3).U32(2);             // index count, vertex count
+    b.U16(1).U16(0).U16(1);      // 2-byte indices below 65536
+    // Vertex 0: u, v, one influence (bone, weight, normal offset, position offset).
+    b.F32(0.75f).F32(0.25f).U16(1);
+    b.U16(1).F32(1).Vec(0, 0, 1).Vec(7, 8, 9);
+    // Vertex 1: two influences.
+    b.F32(0.5f).F32(1).U16(2);
+    b.U16(0).F32(0.25f).Vec(1, 0, 0).Vec(-1, -2, -3);
+    b.U16(1).F32(0.75f).Vec(0, 1, 0).Vec(3, 2, 1);
+    b.Vec(-10, -11, -12).Vec(10, 11, 12); // the stored box
+    b.U8(0x5A);                  // bytes after the bounds are not read
+    ModelFileContents c;
+    Read(b.Done(), c);
+
+    EXPECT_EQ(c.version, 202u);
+    EXPECT_EQ(c.flags, 0x40044u);
+    EXPECT_EQ(c.frameCount, 2u);
+    EXPECT_EQ(c.speed, 12.5f);
+    ASSERT_EQ(c.bones.size(), 2u);
+    EXPECT_EQ(c.bones[0].excludeFromBounds, 1);
+    EXPECT_EQ(c.bones[0].name, "hip");
+    EXPECT_EQ(c.bones[0].pivot.x, 0.5f);
+    EXPECT_EQ(c.bones[0].pivot.z, 0.125f);
+    EXPECT_EQ(c.bones[0].boxMin.y, -2.0f);
+    EXPECT_EQ(c.bones[0].boxMax.z, 3.0f);
+    EXPECT_EQ(c.bones[0].value1, 11);
+    EXPECT_EQ(c.bones[0].value2, 12);
+    EXPECT_EQ(c.bones[1].excludeFromBounds, 0);
+    EXPECT_EQ(c.bones[1].name, "knee");
+    EXPECT_EQ(c.bones[1].pivot.y, 5.0f);
+    EXPECT_EQ(c.bones[1].value2, 22);
+    ASSERT_EQ(c.keys.size(), 40u);
+    for (int f = 0; f < 2; ++f)
+        for (int bone = 0; bone < 2; ++bone)
+            for (int field = 0; field < 10; ++field)
+                EXPECT_EQ(c.keys[(f * 2 + bone) * 10 + field], float(100 * f + 10 * bone + field));
+    EXPECT_EQ(c.indexCount, 3u);
+    EXPECT_EQ(c.vertexCount, 2u);
+    EXPECT_EQ(IndexAt(c, 0), 1u);
+    EXPECT_EQ(IndexAt(c, 1), 0u);
+    EXPECT_EQ(IndexAt(c, 2), 1u);
+    ASSERT_EQ(c.vertices.size(), 2u);
+    ASSERT_EQ(c.skin.size(), 2u);
+    EXPECT_EQ(c.vertices[0].u, 0.75f);
+    EXPECT_EQ(c.vertices[0].v, 0.25f);
+    EXPECT_EQ(c.vertices[1].u, 0.5f);
+    EXPECT_EQ(c.skin[0].count, 1);
+    EXPECT_EQ(c.skin[0].influences[0].bone, 1);
+    EXPECT_EQ(c.skin[0].influences[0].weight, 1.0f);
+    EXPECT_EQ(c.skin[0].influences[0].normalOffset.z, 1.0f);
+    EXPECT_EQ(c.skin[0].influences[0].positionOffset.x, 7.0f);
+    EXPECT_EQ(c.skin[0].influences[0].positionOffset.z, 9.0f);
+    EXPECT_EQ(c.skin[1].count, 2);
+    EXPECT_EQ(c.skin[1].influences[0].bone, 0);
+    EXPECT_EQ(c.skin[1].influences[0].weight, 0.25f);
+    EXPECT_EQ(c.skin[1].influences[0].normalOffset.x, 1.0f);
+    EXPECT_EQ(c.skin[1].influences[0].positionOffset.y, -2.0f);
+    EXPECT_EQ(c.skin[1].influences[1].bone, 1);
+    EXPECT_EQ(c.skin[1].influences[1].weight, 0.75f);
+    EXPECT_EQ(c.skin[1].influences[1].normalOffset.y, 1.0f);
+    EXPECT_EQ(c.skin[1].influences[1].positionOffset.x, 3.0f);
+    ASSERT_EQ(c.boxMin.size(), 1u);
+    EXPECT_EQ(c.boxMin[0].x, -10.0f);
+    EXPECT_EQ(c.boxMax[0].z, 12.0f);
+}
+
+TEST_F(ModelFileTest, GoldenMorphFileSpelledFromTheLayout)
+{
+    TestSupport::Bytes b;
+    b.Header("KEMLF", 201);
+    b.U32(0xA);                  // morph, triangle list
+    b.U32(2).F32(4);             // frame count, speed
+    b.U32(3).U32(3);             // index count, vertex count
+    b.U16(2).U16(1).U16(0);
+    // Frame-major records of u, v, normal, position; field k of vertex i in
+    // frame f holds 1000 f + 100 i + k.
+    for (int f = 0; f < 2; ++f)
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 8; ++k)
+                b.F32(float(1000 * f + 100 * i + k));
+    b.Vec(-1, -2, -3).Vec(1, 2, 3);         // box of frame 0
+    b.Vec(-4, -5, -6).Vec(4, 5, 6);         // box of frame 1
+    ModelFileContents c;
+    Read(b.Done(), c);
+
+    EXPECT_EQ(c.version, 201u);
+    EXPECT_EQ(c.frameCount, 2u);
+    EXPECT_EQ(c.speed, 4.0f);
+    EXPECT_EQ(IndexAt(c, 0), 2u);
+    EXPECT_EQ(IndexAt(c, 2), 0u);
+    ASSERT_EQ(c.vertices.size(), 6u);
+    for (int f = 0; f < 2; ++f)
+        for (int i = 0; i < 3; ++i) {
+            const MorphVertex& v = c.vertices[f * 3 + i];
+            const float base = float(1000 * f + 100 * i);
+            EXPECT_EQ(v.u, base);
+            EXPECT_EQ(v.v, base + 1);
+            EXPECT_EQ(v.normal.x, base + 2);
+            EXPECT_EQ(v.normal.z, base + 4);
+            EXPECT_EQ(v.position.x, base + 5);
+            EXPECT_EQ(v.position.z, base + 7);
+        }
+    ASSERT_EQ(c.boxMin.size(), 2u);
+    EXPECT_EQ(c.boxMin[0].z, -3.0f);
+    EXPECT_EQ(c.boxMax[0].y, 2.0f);
+    EXPECT_EQ(c.boxMin[1].x, -4.0f);
+    EXPECT_EQ(c.boxMax[1].z, 6.0f);
 }

@@ -7,6 +7,7 @@
 #include "engine/foundation/Error.h"
 #include "engine/foundation/FileBinary.h"
 #include "engine/render/ParticleFile.h"
+#include "support/Bytes.h"
 #include "support/TestSupport.h"
 #include "tools/formats/ParticleFileWriter.h"
 
@@ -191,4 +192,68 @@ TEST_F(ParticleFileTest, CapacityIsCutToWhatSixteenBitIndicesReach)
     p.maxParticles = 0;
     Read(WriteParticleFile(p), out);
     EXPECT_EQ(out.maxParticles, 0u);
+}
+
+// The layout spelled out field by field at its offsets, independent of the
+// project's writer: a field both sides misplace alike shows here. Each f32
+// field holds its own offset, so a misread names the offset it came from.
+TEST_F(ParticleFileTest, GoldenFilesSpelledFromTheLayout)
+{
+    for (uint32_t version : {204u, 203u}) {
+        TestSupport::Bytes b;
+        b.Header("KEPSF", version);
+        b.U32(321);                                  // 13 maxParticles
+        auto here = [&] { return float(b.Size()); };
+        b.F32(here());                               // 17 duration
+        b.U8(0);                                     // 21 gravityEnabled
+        b.F32(here());                               // 22 gravity
+        b.U8(1);                                     // 26 floorEnabled
+        b.F32(here()).F32(here());                   // 27 floorHeight, 31 bounce
+        b.U8(0);                                     // 35 stopOnRest
+        b.F32(here());                               // 36 restThreshold
+        b.U8(0);                                     // 40 interpolateEmission
+        ASSERT_EQ(b.Size(), 41u);
+        // 41 emissionRate .. 377 speedCentre, and 401 speedSpread in 204 only.
+        const size_t keyFloats = (version == 204 ? 384u : 360u) / 4;
+        for (size_t i = 0; i < keyFloats; ++i)
+            b.F32(here());
+        ASSERT_EQ(b.Size(), version == 204 ? 425u : 401u);
+        b.U32(2);                                    // emitterShape
+        for (int i = 0; i < 6; ++i)
+            b.F32(here());                            // bounds minimum, maximum
+        ASSERT_EQ(b.Size(), version == 204 ? 453u : 429u);
+        ParticleParameters p;
+        Read(b.Done(), p);
+
+        EXPECT_EQ(p.maxParticles, 321u) << version;
+        EXPECT_EQ(p.duration, 17.0f);
+        EXPECT_FALSE(p.gravityEnabled);
+        EXPECT_EQ(p.gravity, 22.0f);
+        EXPECT_TRUE(p.floorEnabled);
+        EXPECT_EQ(p.floorHeight, 27.0f);
+        EXPECT_EQ(p.bounce, 31.0f);
+        EXPECT_FALSE(p.stopOnRest);
+        EXPECT_EQ(p.restThreshold, 36.0f);
+        EXPECT_FALSE(p.interpolateEmission);
+        for (int k = 0; k < 6; ++k) {
+            EXPECT_EQ(p.emissionRate[k], float(41 + 4 * k)) << k;
+            EXPECT_EQ(p.lifeCentre[k], float(65 + 4 * k)) << k;
+            EXPECT_EQ(p.lifeSpread[k], float(89 + 4 * k)) << k;
+            EXPECT_EQ(p.directionCentre[k].x, float(113 + 12 * k)) << k;
+            EXPECT_EQ(p.directionCentre[k].z, float(121 + 12 * k)) << k;
+            EXPECT_EQ(p.directionSpread[k].x, float(185 + 12 * k)) << k;
+            EXPECT_EQ(p.directionSpread[k].y, float(189 + 12 * k)) << k;
+            EXPECT_EQ(p.colour[k].r, float(257 + 16 * k)) << k;
+            EXPECT_EQ(p.colour[k].a, float(269 + 16 * k)) << k;
+            EXPECT_EQ(p.size[k], float(353 + 4 * k)) << k;
+            EXPECT_EQ(p.speedCentre[k], float(377 + 4 * k)) << k;
+            EXPECT_EQ(p.speedSpread[k], version == 204 ? float(401 + 4 * k) : 0.0f) << k;
+        }
+        EXPECT_EQ(p.emitterShape, 2u);
+        const float bounds = version == 204 ? 429.0f : 405.0f;
+        EXPECT_EQ(p.boundsMin.x, bounds);
+        EXPECT_EQ(p.boundsMin.z, bounds + 8);
+        EXPECT_EQ(p.boundsMax.x, bounds + 12);
+        EXPECT_EQ(p.boundsMax.z, bounds + 20);
+    }
 }

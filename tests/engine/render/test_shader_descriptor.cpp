@@ -7,6 +7,7 @@
 #include "engine/foundation/Error.h"
 #include "engine/foundation/FileManager.h"
 #include "engine/render/ShaderDescriptor.h"
+#include "support/Bytes.h"
 #include "support/TestSupport.h"
 #include "tools/formats/ShaderFileWriter.h"
 
@@ -210,8 +211,13 @@ TEST_F(ShaderFiles, Refusals)
     s.version = 210;
     EXPECT_EQ(Failure(WriteShaderFile(s)), "Incorrect \"models\\s.srf\" format version, current is 211");
     s = TwoStages();
+    // A third stage is a malformed file like any other, not the overflow of
+    // code adding stages by hand; so is a count no file could hold.
     s.stages.push_back(s.stages[0]);
-    EXPECT_EQ(Failure(WriteShaderFile(s)), "fatal: Shader Stages: buffer is overflowed");
+    EXPECT_EQ(Failure(WriteShaderFile(s)), format);
+    std::vector<uint8_t> many = WriteShaderFile(TwoStages());
+    many[97] = 0xFF, many[98] = 0xFF, many[99] = 0xFF, many[100] = 0xFF;
+    EXPECT_EQ(Failure(many), format);
     s = TwoStages();
     s.stages[1].type = 2;
     s.stages[1].frameCount = 5000;
@@ -225,6 +231,74 @@ TEST_F(ShaderFiles, Refusals)
     } catch (const FileError& e) {
         EXPECT_NE(e.GetMessage().find("Failed to open"), std::string::npos);
     }
+}
+
+// The layout spelled out field by field, independent of the project's
+// writer: a field both sides misplace alike shows here.
+TEST_F(ShaderFiles, GoldenFileSpelledFromTheLayout)
+{
+    TestSupport::Bytes b;
+    b.Header("KESRF", 211);
+    b.U32(0x21);                                              // flags: blending and a passed-through bit
+    b.F32(0.1f).F32(0.2f).F32(0.3f).F32(0.4f);                // colour 1
+    b.F32(0.5f).F32(0.6f).F32(0.7f).F32(0.8f);                // colour 2
+    b.F32(1.5f).F32(1.6f).F32(1.7f).F32(1.8f);                // colour 3
+    b.F32(2.5f).F32(2.6f).F32(2.7f).F32(2.8f);                // colour 4
+    b.F32(9.5f).F32(-9.5f);                                   // value 1, value 2
+    b.U32(2).U32(6);                                          // blend factors
+    ASSERT_EQ(b.Size(), 97u);
+    b.U32(2);                                                 // stage count
+    // Stage 0: a net of 3 x 5 cells, 15 frames at 7.5 per second.
+    b.U32(3).U32(1).U32(15).F32(7.5f).U32(3).U32(5);
+    b.String("Net.PNG").String("");
+    b.U32(0).U32(1).F32(1.25f).F32(1.5f).F32(0.125f).F32(0.375f);
+    // Stage 1: no animation (no frame count, speed or net on file).
+    b.U32(4).U32(0);
+    b.String("fx\\Glow.bmp").String("glow_a.bmp");
+    b.U32(1).U32(0).F32(2).F32(3).F32(-1).F32(-2);
+    Put("models\\golden.srf", b.Done());
+
+    ShaderDescriptor d("models\\golden.srf");
+    EXPECT_EQ(d.GetFlags(), 0x21u);
+    EXPECT_TRUE(Same(d.GetColor(0), Color(0.1f, 0.2f, 0.3f, 0.4f)));
+    EXPECT_TRUE(Same(d.GetColor(1), Color(0.5f, 0.6f, 0.7f, 0.8f)));
+    EXPECT_TRUE(Same(d.GetColor(2), Color(1.5f, 1.6f, 1.7f, 1.8f)));
+    EXPECT_TRUE(Same(d.GetColor(3), Color(2.5f, 2.6f, 2.7f, 2.8f)));
+    EXPECT_EQ(d.GetValue1(), 9.5f);
+    EXPECT_EQ(d.GetValue2(), -9.5f);
+    EXPECT_EQ(d.GetSourceBlend(), 2u);
+    EXPECT_EQ(d.GetDestinationBlend(), 6u);
+    ASSERT_EQ(d.GetStageCount(), 2u);
+    const ShaderStage& net = d.GetStage(0);
+    EXPECT_EQ(net.flags, 3u);
+    EXPECT_EQ(net.type, 1u);
+    EXPECT_EQ(net.frameCount, 15u);
+    EXPECT_EQ(net.speed, 7.5f);
+    EXPECT_EQ(net.columns, 3u);
+    EXPECT_EQ(net.rows, 5u);
+    EXPECT_EQ(net.diffuse, "models\\net.png");
+    EXPECT_EQ(net.opacity, "");
+    EXPECT_EQ(net.addressU, 0u);
+    EXPECT_EQ(net.addressV, 1u);
+    EXPECT_EQ(net.scaleU, 1.25f);
+    EXPECT_EQ(net.scaleV, 1.5f);
+    EXPECT_EQ(net.offsetU, 0.125f);
+    EXPECT_EQ(net.offsetV, 0.375f);
+    const ShaderStage& plain = d.GetStage(1);
+    EXPECT_EQ(plain.flags, 4u);
+    EXPECT_EQ(plain.type, 0u);
+    EXPECT_EQ(plain.frameCount, 0u);
+    EXPECT_EQ(plain.speed, 0.0f);
+    EXPECT_EQ(plain.columns, 1u);
+    EXPECT_EQ(plain.rows, 1u);
+    EXPECT_EQ(plain.diffuse, "fx\\glow.bmp");
+    EXPECT_EQ(plain.opacity, "models\\glow_a.bmp");
+    EXPECT_EQ(plain.addressU, 1u);
+    EXPECT_EQ(plain.addressV, 0u);
+    EXPECT_EQ(plain.scaleU, 2.0f);
+    EXPECT_EQ(plain.scaleV, 3.0f);
+    EXPECT_EQ(plain.offsetU, -1.0f);
+    EXPECT_EQ(plain.offsetV, -2.0f);
 }
 
 // Truncations and single-byte changes at every offset: each is read or

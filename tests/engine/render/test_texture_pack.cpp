@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ResourceTestSupport.h"
+#include "support/Bytes.h"
 #include "engine/render/TexturePack.h"
 #include "tools/formats/TexturePackWriter.h"
 
@@ -143,4 +144,44 @@ TEST_F(TexturePacks, InconsistentPacksAreRefusedWithTheirMessages)
 
     // Nothing is left behind by the failures.
     EXPECT_EQ(scene.shaders->GetUserCount(), baseUsers);
+}
+
+// The layout spelled out field by field, independent of the project's
+// writer: a field both sides misplace alike shows here.
+TEST_F(TexturePacks, GoldenFileSpelledFromTheLayout)
+{
+    TestSupport::Bytes b;
+    b.Header("GFTPF", 101);
+    b.U32(3);                                        // texture count
+    b.String("tiles").U32(2);                        // name, frame count
+    b.U32(5).F32(0.25f).F32(0.5f).F32(0.125f).F32(0.0625f).F32(-1).F32(2); // value, position, size, extra
+    b.U32(6).F32(0.75f).F32(0.5f).F32(0.25f).F32(0.5f).F32(3).F32(-4);
+    b.String("whole").U32(1);
+    b.U32(0).F32(0).F32(0).F32(1).F32(1).F32(0).F32(0);
+    b.String("none").U32(0);
+    scene.PutFile("golden.tpf", b.Done());
+    TexturePack pack(scene.Path("golden.tpf"), false);
+
+    const auto& textures = pack.GetTextures();
+    ASSERT_EQ(textures.size(), 3u);
+    const std::vector<GameTools::TexturePackFrame>& tiles = textures.at("tiles");
+    ASSERT_EQ(tiles.size(), 2u);
+    EXPECT_EQ(tiles[0].value, 5u);
+    EXPECT_EQ(tiles[0].position.x, 0.25f);
+    EXPECT_EQ(tiles[0].position.y, 0.5f);
+    EXPECT_EQ(tiles[0].size.x, 0.125f);
+    EXPECT_EQ(tiles[0].size.y, 0.0625f);
+    EXPECT_EQ(tiles[0].extra.x, -1.0f);
+    EXPECT_EQ(tiles[0].extra.y, 2.0f);
+    EXPECT_EQ(tiles[1].value, 6u);
+    EXPECT_EQ(tiles[1].position.x, 0.75f);
+    EXPECT_EQ(tiles[1].size.y, 0.5f);
+    EXPECT_EQ(tiles[1].extra.x, 3.0f);
+    EXPECT_EQ(tiles[1].extra.y, -4.0f);
+    const std::vector<GameTools::TexturePackFrame>& whole = textures.at("whole");
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(whole[0].value, 0u);
+    EXPECT_EQ(whole[0].size.x, 1.0f);
+    EXPECT_EQ(whole[0].size.y, 1.0f);
+    EXPECT_TRUE(textures.at("none").empty());
 }
