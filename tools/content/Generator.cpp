@@ -16,6 +16,8 @@ const Module kModules[] = {
     AddTexts,
     AddCatalogue,
     AddWindows,
+    AddPictures,
+    AddPuzzles,
 };
 
 } // namespace

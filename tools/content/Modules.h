@@ -14,4 +14,11 @@ void AddCatalogue(ContentSet& set, const Options& options);
 // Window descriptions and their art: data\ui\windows, data\ui\models (WindowsContent.cpp).
 void AddWindows(ContentSet& set, const Options& options);
 
+// Every theme's pictures, previews and colours: data\themes\<theme>
+// (PicturesContent.cpp).
+void AddPictures(ContentSet& set, const Options& options);
+// Every puzzle's cuts, one file a size, and its preview: data\puzzles\NN
+// (PuzzlesContent.cpp).
+void AddPuzzles(ContentSet& set, const Options& options);
+
 } // namespace Content
