@@ -1,7 +1,3 @@
-# The puzzle-data tests open a windowed device in the display's own mode,
-# which a test that changes display modes would take away meanwhile.
-list(APPEND DISPLAY_TESTS test_game_logic_data test_generated_level)
-
 # The shipped content as the game reads it (packed), written once by the
 # generator itself for every test that plays or checks the generated level.
 set(LEVEL_CONTENT_DIR "${CMAKE_BINARY_DIR}/tests/puzzle/logic/level_content")
