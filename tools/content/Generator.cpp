@@ -13,6 +13,9 @@ typedef void (*Module)(ContentSet&, const Options&);
 
 // In order: a module may use what the ones above it added.
 const Module kModules[] = {
+    AddPublisher,
+    AddResourceLists,
+    AddAudio,
     AddTexts,
     AddCatalogue,
     AddWindows,

@@ -7,6 +7,12 @@ namespace Content {
 class ContentSet;
 struct Options;
 
+// data\publisher.xml, a loose file (PublisherContent.cpp).
+void AddPublisher(ContentSet& set, const Options& options);
+// The resource lists loaded at start-up, so that each exists (ResourceListsContent.cpp).
+void AddResourceLists(ContentSet& set, const Options& options);
+// The music and the sounds of the sound table: data\audio (AudioContent.cpp).
+void AddAudio(ContentSet& set, const Options& options);
 // Localised texts: data\ui\texts (TextsContent.cpp).
 void AddTexts(ContentSet& set, const Options& options);
 // Levels, theme and picture costs, and each puzzle's cost (CatalogueContent.cpp).

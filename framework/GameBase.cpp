@@ -1,0 +1,345 @@
+#include "framework/GameBase.h"
+
+#include <windows.h>
+
+#include "engine/audio_input/Controls.h"
+#include "engine/audio_input/SoundManager.h"
+#include "engine/foundation/Config.h"
+#include "engine/foundation/EngineSettings.h"
+#include "engine/foundation/FileManager.h"
+#include "engine/foundation/Paths.h"
+#include "engine/foundation/StringUtils.h"
+#include "engine/foundation/TimerManager.h"
+#include "engine/foundation/Window.h"
+#include "engine/render/DataKeeper.h"
+#include "engine/render/RenderSystem.h"
+#include "engine/render/Shader.h"
+#include "framework/Engine.h"
+#include "framework/HighScoresTable.h"
+#include "framework/LevelManagerBase.h"
+#include "framework/SoundController.h"
+#include "framework/Tutorial.h"
+#include "gui/GUIToolManager.h"
+#include "gui/GUITextTool.h"
+
+namespace GameFramework {
+
+using KorvaneEngine::Config;
+
+namespace {
+
+const uint32_t kHighScoreCapacity = 10;
+// Focus loss and display resets pause the music at once; it comes back
+// fading in at this speed.
+const float kFocusFadeSpeed = 0.5f;
+// Without focus a pass only keeps the window, display and sound alive.
+const DWORD kUnfocusedSleepMs = 100;
+// A switch between window and full screen takes effect this many frames after
+// it was asked for, so the frame that asked has been drawn in the old mode.
+const uint32_t kModeChangeDelayFrames = 2;
+
+template <class T> void DeleteMember(T*& member)
+{
+    delete member;
+    member = nullptr;
+}
+
+} // namespace
+
+const char* const GameBase::kAccessCode = "my own trick";
+const GameBase::AccessKey GameBase::kAccessKeys[] = {
+    {'m', "M"}, {'y', "Y"}, {' ', "SPACE"}, {'o', "O"}, {'w', "W"}, {'n', "N"},
+    {'t', "T"}, {'r', "R"}, {'i', "I"}, {'c', "C"}, {'k', "K"},
+};
+const int GameBase::kAccessKeyCount = sizeof kAccessKeys / sizeof kAccessKeys[0];
+
+GameBase::GameBase(const std::string& companyName_, const std::string& gameTitle_, uint32_t version_,
+                   const std::string& registryKeyPath_, const std::string& programDirectory_,
+                   const std::string& publisherName_)
+    : companyName(companyName_), gameTitle(gameTitle_), version(version_), publisherName(publisherName_),
+      registryKeyPath(registryKeyPath_), programDirectory(programDirectory_)
+{
+    userDataFolder = KorvaneEngine::GetAppDataFolder() + "\\" + companyName + "\\" + gameTitle;
+}
+
+GameBase::~GameBase()
+{
+    // The game logic, the windows, the cursor, the profile manager and the
+    // sprite manager are deleted here, in this order, once their classes
+    // exist; until then nothing can have made them.
+    DeleteMember(tutorial);
+    DeleteMember(highScoresTable);
+    DeleteMember(levelManager);
+    DeleteMember(gameData);
+    DeleteMember(currentGameLogicData);
+    DeleteMember(previousGameLogicData);
+    DeleteMember(guiToolManager);
+    fontTool = nullptr;
+    textTool = nullptr;
+    // The language manager (it restores the keyboard layout) goes here once
+    // it exists.
+    // Unregisters the volumes, which the engine's exit save still writes.
+    DeleteMember(soundController);
+    if (engine && !initialised)
+        engine->SetConfigSaveOnExit(false);
+    DeleteMember(engine);
+}
+
+void GameBase::Init()
+{
+    KorvaneEngine::EngineSettings settings;
+    FillEngineSettings(settings);
+    engine = new KorvaneEngine::Engine(settings);
+    textureManager = KorvaneEngine::ShaderManager::Instance()->GetTextureManager();
+    // The GUI sound manager is the GUI manager's, once the GUI manager exists.
+    // The language manager comes here once it exists; GetLanguageCode stands
+    // in for it.
+    userDataFolder += "\\" + publisherName;
+    RegisterConsoleCommands();
+    guiToolManager = new GUITools::GUIToolManager(GetLanguageCode());
+    fontTool = guiToolManager->GetFontTool();
+    textTool = guiToolManager->GetTextTool();
+    // The sprite manager comes here once it exists.
+    if (textTool)
+        KorvaneEngine::Window::Instance()->SetTitle(KorvaneEngine::WideToNarrow(textTool->GetText("game_title")));
+    SetupGUIResolution();
+    CreateConsole();
+    // The console starts disabled (once it exists): its key does nothing
+    // until the access code is typed.
+    soundController = new SoundController(GetDefaultMusicVolume(), GetDefaultSoundVolume());
+    levelManager = CreateLevelManager();
+    profileManager = CreateProfileManager();
+    highScoresTable = new HighScoresTable(kHighScoreCapacity, userDataFolder);
+    tutorial = new Tutorial(profileManager);
+    gameData = CreateGameData();
+    if (gameData) {
+        gameData->LoadResourceFile("data\\ui\\resources_basic.xml", true);
+        gameData->LoadResourceFile("data\\ui\\resources_additional.xml", false);
+    }
+    gameCursor = CreateGameCursor();
+    logosWindow = CreateLogosWindow();
+    gameLoadingWindow = CreateGameLoadingWindow();
+    RegisterSounds();
+    // The logos window is shown here once it exists.
+    initialised = true;
+}
+
+std::string GameBase::GetLanguageCode() const { return "en"; }
+
+void GameBase::FillEngineSettings(KorvaneEngine::EngineSettings& s)
+{
+    s.name = gameTitle;
+    s.version = version;
+    s.baseDirectory = programDirectory;
+    s.saveConfigOnExit = true;
+    s.configName = gameTitle;
+    s.logEnabled = true;
+    s.logReopenPerMessage = false;
+    s.logDirectory = userDataFolder;
+    s.logFileName = gameTitle;
+    s.configDirectory = userDataFolder;
+    s.usePacks = true;
+    s.dataDirectory = "data";
+    s.packCacheLimit = 16u * 1024u * 1024u;
+    s.hostWindow = nullptr;
+    s.iconId = 0;
+    s.overrideVideoMode = false;
+    s.videoMode = "1024x768x32";
+    s.overrideFullscreen = false;
+    s.fullscreenDefault = true;
+    s.allowAnyWindowSize = false;
+    s.useStencil = false;
+    s.centreWindow = true;
+    s.windowPosition = KorvaneEngine::Vector2i(0, 0);
+    s.use3D = false;
+}
+
+void GameBase::SetupGUIResolution()
+{
+    // Sets the GUI manager's 800 x 600 reference size once the GUI manager
+    // exists.
+}
+
+void GameBase::RegisterConsoleCommands()
+{
+    Config* config = Config::Instance();
+    const char* const commandsBefore[] = {"d_get_used_video_memory_size", "d_get_manages_occupation",
+                                          "d_get_loaded_textures"};
+    for (const char* name : commandsBefore)
+        config->Register(name, KorvaneEngine::kConfigCommand, false, false, nullptr, "", false);
+    config->Register("d_show_statistics", KorvaneEngine::kConfigBool, false, true, &showStatistics, "0", false);
+    // Registered here, not only issued: an unknown command reads as pending,
+    // and the frame would check the display mode every frame.
+    const char* const commandsAfter[] = {"g_update_video_mode", "g_open_map", "g_reset_map", "g_disable_cheats"};
+    for (const char* name : commandsAfter)
+        config->Register(name, KorvaneEngine::kConfigCommand, false, false, nullptr, "", false);
+}
+
+void GameBase::CreateConsole()
+{
+    // Asks the engine for the console once the console exists.
+}
+
+void GameBase::RegisterSounds() {}
+
+void GameBase::CreateWindows()
+{
+    // Screen windows are made through the factories once their bases exist.
+}
+
+LevelResult* GameBase::CreateLevelResult() { return nullptr; }
+void GameBase::FillLevelResult(LevelResult*) {}
+void GameBase::HandleConsoleCommands() {}
+void GameBase::ShowCheatBanner() {}
+float GameBase::GetDefaultMusicVolume() { return 1.0f; }
+float GameBase::GetDefaultSoundVolume() { return 1.0f; }
+
+void GameBase::ResetVideoMode()
+{
+    // Textures come back on first use: only the device is rebuilt.
+    KorvaneEngine::RenderSystem::Instance()->ResetDevice(1);
+}
+
+void GameBase::DispatchWindowEvents() {}
+void GameBase::ResetWindowEvents() {}
+
+void GameBase::UpdateWindows()
+{
+    if (tutorial)
+        tutorial->Update();
+}
+
+void GameBase::HandleLogosWindow() {}
+void GameBase::HandleGameLoadingWindow() {}
+void GameBase::HandleWelcomeWindow() {}
+void GameBase::HandleExitWindow() {}
+void GameBase::HandleMainMenuWindow() {}
+void GameBase::HandleProfilesWindow() {}
+void GameBase::HandleGameLogicLoadingWindow() {}
+void GameBase::HandleNewProfileWindow() {}
+void GameBase::HandleRenameProfileWindow() {}
+void GameBase::HandleDeleteProfileWindow() {}
+void GameBase::HandleProfileNameConflictWindow() {}
+void GameBase::HandleStartGameLogicWindow() {}
+void GameBase::HandleContinueGameLogicWindow() {}
+void GameBase::HandleHighScoresWindow() {}
+void GameBase::HandleOptionsWindow() {}
+void GameBase::HandleHelpWindow() {}
+void GameBase::HandleGameLogicWindow() {}
+void GameBase::HandleGameLogicPauseWindow() {}
+void GameBase::HandleGameLogicMenuWindow() {}
+void GameBase::HandleGameLogicMenuExitWindow() {}
+void GameBase::HandleGameLogicRestartWindow() {}
+void GameBase::HandleGameLogicGameExitWindow() {}
+void GameBase::HandleGameLogicWon() {}
+void GameBase::ReturnToStartGameLogic() {}
+void GameBase::HandleGameLogicLost() {}
+void GameBase::HandleLevelCompleteWindow() {}
+void GameBase::HandleStageCompleteWindow() {}
+void GameBase::HandleGameCompleteWindow() {}
+void GameBase::HandleGameOverWindow() {}
+
+std::string GameBase::GetAudioFileName(const std::string& folder, const std::string& name) const
+{
+    const std::string base = "audio\\" + folder + "\\" + name + ".";
+    KorvaneEngine::FileManager* files = KorvaneEngine::FileManager::Instance();
+    if (files && files->FileExists("data\\" + base + "wav"))
+        return base + "wav";
+    return base + "ogg";
+}
+
+bool GameBase::IsExitRequested() const { return engine && engine->IsExitRequested(); }
+
+bool GameBase::TypeAccessCode(const KorvaneEngine::Controls& controls, std::string& buffer)
+{
+    const std::string code = kAccessCode;
+    char typed = 0;
+    for (int i = 0; i < kAccessKeyCount && !typed; ++i)
+        if (controls.IsPressed(kAccessKeys[i].control))
+            typed = kAccessKeys[i].character;
+    if (!typed)
+        return false;
+    buffer += typed;
+    if (buffer == code) {
+        buffer.clear();
+        return true;
+    }
+    // Still on the way to the code: it starts with the code's first character
+    // and is part of the code.
+    if (buffer[0] == code[0] && code.find(buffer) != std::string::npos)
+        return false;
+    // A wrong character; the code's first one starts a new attempt at once.
+    buffer = typed == code[0] ? std::string(1, typed) : std::string();
+    return false;
+}
+
+void GameBase::Update()
+{
+    KorvaneEngine::Window* window = KorvaneEngine::Window::Instance();
+    KorvaneEngine::RenderSystem* render = KorvaneEngine::RenderSystem::Instance();
+    Config* config = Config::Instance();
+
+    if (!window->HasFocus()) {
+        // A level in play is paused here, with its pause window shown, once
+        // the game logic and the windows exist; that frame then goes on as a
+        // focused one. Everything else takes the quiet path: the level timer
+        // (when there is a level) stands still while the window has no focus.
+        window->Update();
+        render->Refresh();
+        KorvaneEngine::TimerManager::Instance()->Update();
+        if (KorvaneEngine::SoundManager* sounds = KorvaneEngine::SoundManager::Instance())
+            sounds->Update(true);
+        if (!pausedByFocusLoss) {
+            if (soundController)
+                soundController->PauseAllMusic(true, false, kFocusFadeSpeed);
+            pausedByFocusLoss = true;
+        }
+        Sleep(kUnfocusedSleepMs);
+        return;
+    }
+    if (pausedByFocusLoss) {
+        // The music comes back; a paused level stays paused for the player to
+        // resume.
+        if (soundController)
+            soundController->PauseAllMusic(false, true, kFocusFadeSpeed);
+        pausedByFocusLoss = false;
+    }
+
+    if (!config->IsCommandDone("g_update_video_mode")) {
+        render->CheckVideoMode();
+        config->SetCommandDone("g_update_video_mode", true);
+    }
+    if (render->deviceLost) {
+        if (soundController)
+            soundController->PauseAllMusic(true, false, kFocusFadeSpeed);
+        ResetVideoMode();
+        if (soundController)
+            soundController->PauseAllMusic(false, true, kFocusFadeSpeed);
+        // The keys that asked for the switch must not act again in the new mode.
+        KorvaneEngine::Controls::Instance()->LockInput();
+    }
+    engine->UpdateInput();
+    // The access code is typed here, while a console exists and is disabled:
+    // TypeAccessCode, then the console is enabled and opened and the banner
+    // shown.
+    HandleConsoleCommands();
+    if (soundController)
+        soundController->Update();
+    for (int i = 0; i < 3; ++i) {
+        DispatchWindowEvents();
+        ResetWindowEvents();
+    }
+    UpdateWindows();
+    // The game cursor and the sprite manager are updated here once they exist.
+    engine->Frame(0);
+
+    if (!config->IsCommandDone("v_window_change_mode")) {
+        if (++windowModeChangeFrames >= kModeChangeDelayFrames) {
+            windowModeChangeFrames = 0;
+            config->SetCommandDone("v_window_change_mode", true);
+            config->SetCommandDone("g_update_video_mode", false);
+        }
+    }
+}
+
+} // namespace GameFramework

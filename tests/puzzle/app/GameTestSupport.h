@@ -1,0 +1,81 @@
+#pragma once
+// Shared by the tests that make the puzzle game inside the test program: a
+// program folder with generated content, and an identity of the test's own
+// (company "Quillfen Games Test", title = the test program's name), so that
+// its .ini, log and registry key are apart from the real program's and from
+// other tests'.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/foundation/Config.h"
+#include "engine/foundation/ExecutableDirectory.h"
+#include "engine/foundation/Paths.h"
+#include "engine/foundation/Window.h"
+#include "puzzle/app/Game.h"
+#include "support/ProgramRunner.h"
+#include "support/TestSupport.h"
+#include "tools/content/ContentSet.h"
+#include "tools/content/Generator.h"
+
+namespace GameTest {
+
+const char kCompany[] = "Quillfen Games Test";
+
+inline std::string Title() { return TestSupport::ExecutableName(); }
+inline std::string KeyPath() { return std::string("SOFTWARE\\") + kCompany + "\\" + Title(); }
+inline std::string UserData() { return TestSupport::UserDataFolder(kCompany, Title()); }
+inline std::string IniPath() { return UserData() + "\\" + Title() + ".ini"; }
+inline std::string LogPath() { return UserData() + "\\" + Title() + ".html"; }
+
+inline std::string ReadText(const std::string& path)
+{
+    std::vector<unsigned char> b = TestSupport::ReadFileBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+// A fresh per-user state with the given .ini.
+inline void ResetUserData(const std::string& ini)
+{
+    TestSupport::ClearUserData(kCompany, Title());
+    CreateDirectoryA((KorvaneEngine::GetAppDataFolder() + "\\" + kCompany).c_str(), nullptr);
+    CreateDirectoryA(UserData().c_str(), nullptr);
+    ASSERT_TRUE(TestSupport::WriteFileText(IniPath(), ini));
+}
+
+// tmp_<name> beside the test program, holding generated content.
+inline std::string MakeProgramFolder(const std::string& name, bool allLoose = false,
+                                     const std::function<void(Content::ContentSet&)>& change = nullptr)
+{
+    const std::string folder = KorvaneEngine::GetExecutableDirectory() + "\\tmp_" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Content::Options options;
+    options.allLoose = allLoose;
+    std::string error;
+    EXPECT_TRUE(TestSupport::WriteContent(folder, options, change, &error)) << error;
+    return folder;
+}
+
+inline std::unique_ptr<Puzzle::Game> MakeGame(const std::string& folder, uint32_t version = 100)
+{
+    return std::make_unique<Puzzle::Game>(kCompany, Title(), version, KeyPath(), folder, "demo");
+}
+
+// The game's window has the focus, as after a click on it.
+inline void FocusGameWindow()
+{
+    HWND hwnd = KorvaneEngine::Window::Instance()->GetHandle();
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+}
+
+#define SKIP_OUTSIDE_DESKTOP()                                                  \
+    if (!TestSupport::InVirtualDesktop())                                       \
+    GTEST_SKIP() << "runs inside the virtual desktop only"
+
+} // namespace GameTest
