@@ -24,6 +24,7 @@
 #include "engine/render/Shader.h"
 #include "engine/render/SpriteGroup.h"
 #include "engine/render/d3d7/RenderSystem_D3D7.h"
+#include "gui/GUIManager.h"
 
 namespace KorvaneEngine {
 
@@ -92,7 +93,8 @@ Engine::Engine(const EngineSettings& source)
         ParticleSystemManager::Instance(new ParticleSystemManager());
         new Controls_DI7(true);
         CreateSound(settings->use3D);
-        // The GUI manager comes here once the GUI exists.
+        // After the sound: its cues play through the SoundManager when there is one.
+        new GUIManager();
         SetRandomSeed(GetTickCount());
     } catch (...) {
         // Nothing of a half-built engine may outlive it: not the log, not the
@@ -122,7 +124,8 @@ Engine::~Engine()
 
 void Engine::DestroyServices()
 {
-    // The console and the GUI manager, once they exist, go first.
+    // The console, once it exists, goes first.
+    DeleteService<GUIManager>();
     DeleteService<SoundManager>();
     DeleteService<SoundSystem>();
     DeleteService<Controls>();
@@ -162,8 +165,9 @@ void Engine::UpdateInput()
     TimerManager::Instance()->Update();
     Window::Instance()->Update();
     Controls::Instance()->Update();
-    // The GUI manager's widget pass and the console's input come here once
-    // they exist.
+    // The widgets read the pointer and "MOUSE1" as the controls left them.
+    GUIManager::Instance()->Update();
+    // The console's input comes here once the console exists.
     MessageManager::Instance()->ClearHistory();
 }
 
@@ -173,7 +177,8 @@ void Engine::Update()
     CameraManager::Instance()->UpdateCameras();
     ParticleSystemManager::Instance()->Update();
     SpriteGroupManager::Instance()->Update();
-    // The GUI manager draws here once it exists.
+    // Before the scene pass, which draws the widgets' models.
+    GUIManager::Instance()->Render();
     LightManager::Instance()->Refresh();
     ShaderManager::Instance()->Update();
     ModelManager::Instance()->Render();

@@ -10,8 +10,8 @@ struct EngineSettings;
 // (the services that set their own are left to it), drives them once per frame
 // (UpdateInput, then Frame) and deletes them in reverse order.
 //
-// The GUI manager and the console have their places in the order but are not
-// made yet: their words stay null and every use of them is skipped.
+// The console has its place in the order but is not made yet: its word stays
+// null and every use of it is skipped.
 class Engine {
 public:
     // Throws KorvaneEngine::Error when a service other than sound cannot be

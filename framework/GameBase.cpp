@@ -17,9 +17,12 @@
 #include "framework/Engine.h"
 #include "framework/HighScoresTable.h"
 #include "framework/LevelManagerBase.h"
+#include "framework/ProfileManagerBase.h"
 #include "framework/SoundController.h"
 #include "framework/Tutorial.h"
+#include "gui/GUIManager.h"
 #include "gui/GUIToolManager.h"
+#include "gui/SpriteManager.h"
 #include "gui/GUITextTool.h"
 
 namespace GameFramework {
@@ -64,15 +67,16 @@ GameBase::GameBase(const std::string& companyName_, const std::string& gameTitle
 
 GameBase::~GameBase()
 {
-    // The game logic, the windows, the cursor, the profile manager and the
-    // sprite manager are deleted here, in this order, once their classes
-    // exist; until then nothing can have made them.
+    // The game logic, the windows and the cursor are deleted here, in this
+    // order, once their classes exist; until then nothing can have made them.
     DeleteMember(tutorial);
     DeleteMember(highScoresTable);
+    DeleteMember(profileManager);
     DeleteMember(levelManager);
     DeleteMember(gameData);
     DeleteMember(currentGameLogicData);
     DeleteMember(previousGameLogicData);
+    delete GameTools::SpriteManager::Instance();
     DeleteMember(guiToolManager);
     fontTool = nullptr;
     textTool = nullptr;
@@ -91,7 +95,7 @@ void GameBase::Init()
     FillEngineSettings(settings);
     engine = new KorvaneEngine::Engine(settings);
     textureManager = KorvaneEngine::ShaderManager::Instance()->GetTextureManager();
-    // The GUI sound manager is the GUI manager's, once the GUI manager exists.
+    guiSoundManager = KorvaneEngine::GUIManager::Instance()->GetSoundManager();
     // The language manager comes here once it exists; GetLanguageCode stands
     // in for it.
     userDataFolder += "\\" + publisherName;
@@ -99,7 +103,7 @@ void GameBase::Init()
     guiToolManager = new GUITools::GUIToolManager(GetLanguageCode());
     fontTool = guiToolManager->GetFontTool();
     textTool = guiToolManager->GetTextTool();
-    // The sprite manager comes here once it exists.
+    new GameTools::SpriteManager();
     if (textTool)
         KorvaneEngine::Window::Instance()->SetTitle(KorvaneEngine::WideToNarrow(textTool->GetText("game_title")));
     SetupGUIResolution();
@@ -156,8 +160,8 @@ void GameBase::FillEngineSettings(KorvaneEngine::EngineSettings& s)
 
 void GameBase::SetupGUIResolution()
 {
-    // Sets the GUI manager's 800 x 600 reference size once the GUI manager
-    // exists.
+    // The GUI is laid out for 800 x 600 and scaled to the display.
+    KorvaneEngine::GUIManager::Instance()->SetScreenSize(800.0f, 600.0f);
 }
 
 void GameBase::RegisterConsoleCommands()
@@ -330,7 +334,8 @@ void GameBase::Update()
         ResetWindowEvents();
     }
     UpdateWindows();
-    // The game cursor and the sprite manager are updated here once they exist.
+    // The game cursor is updated here once it exists.
+    GameTools::SpriteManager::Instance()->Update();
     engine->Frame(0);
 
     if (!config->IsCommandDone("v_window_change_mode")) {

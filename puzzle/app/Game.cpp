@@ -3,8 +3,10 @@
 #include "engine/foundation/EngineSettings.h"
 #include "engine/foundation/MessageManager.h"
 #include "framework/SoundController.h"
+#include "gui/GUISoundManager.h"
 #include "puzzle/app/GameData.h"
 #include "puzzle/app/LevelManager.h"
+#include "puzzle/app/ProfileManager.h"
 #include "puzzle/app/SoundTable.h"
 
 namespace Puzzle {
@@ -42,7 +44,7 @@ Game::Game(const std::string& companyName, const std::string& gameTitle, uint32_
 Game::~Game()
 {
     // The relax window, the catalogue, the background and the menu window
-    // manager are deleted here, in this order, once their classes exist.
+    // manager are deleted here, in this order, once they are made.
 }
 
 void Game::FillEngineSettings(KorvaneEngine::EngineSettings& settings)
@@ -59,7 +61,9 @@ void Game::RegisterConsoleCommands() { GameBase::RegisterConsoleCommands(); }
 
 void Game::RegisterSounds()
 {
-    // The GUI sounds go to the GUI sound manager here once it exists.
+    if (guiSoundManager)
+        for (const SoundTable::GUISound& g : SoundTable::kGUISounds)
+            guiSoundManager->AddSound(g.name, GetAudioFileName(g.folder, g.file), g.resident);
     soundController->ApplySoundVolume();
     for (const SoundTable::Music& m : SoundTable::kMusic)
         soundController->AddMusic(m.id, GetAudioFileName(m.folder, m.file), true);
@@ -75,7 +79,7 @@ void Game::CreateWindows()
 }
 
 LevelManagerBase* Game::CreateLevelManager() { return new LevelManager(); }
-ProfileManagerBase* Game::CreateProfileManager() { return nullptr; }
+ProfileManagerBase* Game::CreateProfileManager() { return new ProfileManager(soundController, userDataFolder); }
 
 GameTools::DataKeeper* Game::CreateGameData()
 {
@@ -88,7 +92,9 @@ GameTools::DataKeeper* Game::CreateGameData()
         delete data;
         throw;
     }
-    // The content catalogue is made here once it exists.
+    // The content catalogue (Content, over the profile manager and this
+    // keeper) is made here once the shipped content has its themes and
+    // puzzles: without them the catalogue is fatal.
     return data;
 }
 

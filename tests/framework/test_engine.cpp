@@ -26,6 +26,7 @@
 #include "engine/render/Shader.h"
 #include "engine/render/SpriteGroup.h"
 #include "framework/Engine.h"
+#include "gui/GUIManager.h"
 #include "support/TestSupport.h"
 
 using namespace KorvaneEngine;
@@ -42,7 +43,7 @@ int LiveServices()
            (ShaderManager::Instance() != nullptr) + (ModelManager::Instance() != nullptr) +
            (SpriteGroupManager::Instance() != nullptr) + (ParticleSystemManager::Instance() != nullptr) +
            (Controls::Instance() != nullptr) + (SoundSystem::Instance() != nullptr) +
-           (SoundManager::Instance() != nullptr);
+           (SoundManager::Instance() != nullptr) + (GUIManager::Instance() != nullptr);
 }
 
 std::string ReadText(const std::string& path)
@@ -83,8 +84,8 @@ TEST_F(EngineTest, BuildsEveryServiceUnderTheBannerAndTearsThemDown)
     auto engine = std::make_unique<Engine>(Settings());
     EXPECT_EQ(engine->GetWindowTitle(), "Korvane Engine 0.67");
     EXPECT_EQ(engine->GetSettings().name, "Korvane Engine");
-    // The null sound device still counts as one: all fifteen services.
-    EXPECT_EQ(LiveServices(), 15);
+    // The null sound device still counts as one: all sixteen services.
+    EXPECT_EQ(LiveServices(), 16);
     char title[128] = {};
     GetWindowTextA(Window::Instance()->GetHandle(), title, sizeof title);
     EXPECT_STREQ(title, "Korvane Engine 0.67");
@@ -166,7 +167,7 @@ TEST_F(EngineTest, AFailedStartLeavesNothingAndTheNextEngineBuilds)
     {
         Engine engine(s);
         EXPECT_EQ(engine.GetWindowTitle(), "Test game 0.05");
-        EXPECT_EQ(LiveServices(), 15);
+        EXPECT_EQ(LiveServices(), 16);
         engine.UpdateInput();
         engine.Frame(0);
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/foundation/Config.h"
+#include "engine/foundation/Error.h"
 #include "engine/foundation/ExecutableDirectory.h"
 #include "engine/foundation/Paths.h"
 #include "engine/foundation/Window.h"
@@ -61,9 +62,17 @@ inline std::string MakeProgramFolder(const std::string& name, bool allLoose = fa
     return folder;
 }
 
-inline std::unique_ptr<Puzzle::Game> MakeGame(const std::string& folder, uint32_t version = 100)
+// A start-up error is reported with its message before it propagates.
+inline std::unique_ptr<Puzzle::Game> MakeGame(const std::string& folder, uint32_t version = 100,
+                                              bool reportErrors = true)
 {
-    return std::make_unique<Puzzle::Game>(kCompany, Title(), version, KeyPath(), folder, "demo");
+    try {
+        return std::make_unique<Puzzle::Game>(kCompany, Title(), version, KeyPath(), folder, "demo");
+    } catch (const KorvaneEngine::Error& e) {
+        if (reportErrors)
+            ADD_FAILURE() << "the game did not start: " << e.GetMessage();
+        throw;
+    }
 }
 
 // The game's window has the focus, as after a click on it.

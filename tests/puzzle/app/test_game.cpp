@@ -20,6 +20,9 @@
 #include "framework/MusicTrack.h"
 #include "framework/SoundController.h"
 #include "framework/SoundEntry.h"
+#include "gui/GUIManager.h"
+#include "gui/GUISoundManager.h"
+#include "gui/SpriteManager.h"
 #include "puzzle/app/SoundTable.h"
 
 using namespace KorvaneEngine;
@@ -52,7 +55,8 @@ bool NoServices()
 {
     return !MessageManager::Instance() && !FileManager::Instance() && !TimerManager::Instance() &&
            !Config::Instance() && !Window::Instance() && !RenderSystem::Instance() && !Controls::Instance() &&
-           !SoundSystem::Instance() && !SoundManager::Instance();
+           !SoundSystem::Instance() && !SoundManager::Instance() && !GUIManager::Instance() &&
+           !GameTools::SpriteManager::Instance();
 }
 
 class InDesktop : public ::testing::Test {
@@ -142,6 +146,21 @@ TEST_F(InDesktop, StartsEverythingAndSavesTheSettingsAtExit)
     EXPECT_EQ(sounds->GetSoundVolume(), 0.315f);
     EXPECT_EQ(sounds->GetSoundEntries()[0]->sound->GetVolume(), 0.315f);
 
+    // The twelve GUI cues; the two button-select files take turns.
+    GUISoundManager* cues = GUIManager::Instance()->GetSoundManager();
+    ASSERT_EQ(cues->GetCues().size(), 12u);
+    EXPECT_EQ(cues->GetCues()[11].name, "gui_default_edit_box_print");
+    cues->Play("gui_default_button_select");
+    cues->Play("gui_default_button_select");
+    EXPECT_EQ(cues->GetCues()[0].playCount, 1u);
+    EXPECT_EQ(cues->GetCues()[1].playCount, 1u);
+    ASSERT_NE(cues->GetCues()[1].sound, nullptr);
+    EXPECT_NE(cues->GetCues()[1].sound->GetName().find("button_select_1.wav"), std::string::npos);
+    // Their volume is the effects' volume.
+    EXPECT_EQ(cues->GetCues()[1].sound->GetVolume(), 0.315f);
+    EXPECT_NE(GameTools::SpriteManager::Instance(), nullptr);
+    EXPECT_EQ(GUIManager::Instance()->GetScreenWidth(), 800.0f);
+
     // The cheat help follows the base banner, one highlighted line each.
     MessageManager* log = MessageManager::Instance();
     log->ClearHistory();
@@ -181,7 +200,7 @@ TEST_F(InDesktop, AMissingResourceListIsFatalAndLeavesTheSettingsAlone)
         ASSERT_TRUE(MoveFileA(path.c_str(), (path + ".away").c_str())) << list;
         std::string message;
         try {
-            MakeGame(loose);
+            MakeGame(loose, 100, false);
         } catch (const Error& e) {
             message = e.GetMessage();
         }
