@@ -16,6 +16,10 @@
 #include "gui/GUISlider.h"
 #include "gui/Sprite2D.h"
 #include "gui/SpriteManager.h"
+#include "tools/content/ContentSet.h"
+#include "tools/content/Fonts.h"
+#include "tools/content/Generator.h"
+#include "tools/content/Modules.h"
 
 using namespace KorvaneEngine;
 using namespace GUITest;
@@ -368,6 +372,66 @@ TEST_F(Widgets, AlignedAndRotatedTextInkMatchesItsMeasuredBox)
         EXPECT_TRUE(std::fabs(pen.x - left) <= 2 || std::fabs(pen.x - right) <= 2) << c.what;
         EXPECT_TRUE(std::fabs(pen.y - bottom) <= 2 || std::fabs(pen.y - top) <= 2) << c.what;
     }
+}
+
+TEST_F(Widgets, ShippedFontsLoadAndTheirTextReads)
+{
+    Content::ContentSet set;
+    Content::AddFonts(set, Content::Options());
+    ASSERT_TRUE(set.Has("data\\ui\\fonts\\fonts_basic.xml"));
+    ASSERT_TRUE(set.Has("data\\ui\\fonts\\dejavu_licence.txt"));
+    GUIFontManager& fonts = *scene.gui->GetFontManager();
+    std::vector<ShaderDescriptor> shaders(Content::Fonts::kFontCount * Content::Fonts::kLanguageCount);
+    int id = 0;
+    for (const char* code : Content::Fonts::kLanguages) {
+        for (const Content::Fonts::Font& f : Content::Fonts::kFonts) {
+            const std::string from = std::string("data\\ui\\fonts\\") + code + "\\" + f.name;
+            const std::string to = std::string("fonts_") + code + "_" + f.name;
+            for (const char* ext : {".kefnt", "_diffuse.tga", "_opacity.tga"}) {
+                ASSERT_NE(set.Find(from + ext), nullptr) << from + ext;
+                scene.PutFile(to + ext, *set.Find(from + ext));
+            }
+            shaders[id] = ShaderDescriptor(false, scene.Path(to + "_diffuse.tga"), scene.Path(to + "_opacity.tga"), true);
+            GUIFont* font = fonts.LoadFont(id, &shaders[id], scene.Path(to + ".kefnt"));
+            ASSERT_NE(font, nullptr);
+            font->size = f.size;
+            // As the font table sets it from the file's "space" property.
+            font->spaceRatio = font->GetGlyph(L' ')->ratio;
+            for (const Content::Fonts::Range& r : Content::Fonts::kRanges)
+                for (uint32_t c = r.first; c <= r.last; ++c)
+                    ASSERT_TRUE(font->HasGlyph(wchar_t(c))) << f.name << " U+" << c;
+            ++id;
+        }
+    }
+    // Text in a shipped font: its ink lies within the measured box and fills
+    // most of it.
+    const int32_t common1 = 6;
+    GUIWindow* box = scene.gui->CreateWindow(1, Vector2(100, 100), Vector2(600, 400), nullptr, nullptr, nullptr);
+    const std::wstring text = L"Pelloria: \u010Dern\u00E1 \u0159eka, \u017Elut\u00FD k\u016F\u0148 \u00C9g";
+    box->PrintText(TextAlign::kCentreH | TextAlign::kCentreV, common1, Vector2(0, 0), Color(1, 1, 1, 1), text, 0, -1);
+    box->PrintText(TextAlign::kLeft | TextAlign::kTop, 2, Vector2(0, 0), Color(1, 1, 0.4f, 1),
+        L"Main menu \u2013 New game\u2026", 0, -1);
+    box->PrintText(TextAlign::kLeft | TextAlign::kBottom, 0, Vector2(0, 0), Color(0.6f, 0.8f, 1, 1),
+        L"] console: \"quotes\" & \u20AC 100 \u2122", 0, -1);
+    scene.GUIFrame();
+    SaveShot("gui_shipped_fonts");
+    // The middle line alone, for its ink.
+    box->PrintText(TextAlign::kCentreH | TextAlign::kCentreV, common1, Vector2(0, 0), Color(1, 1, 1, 1), text, 0, -1);
+    scene.GUIFrame();
+    const InkBox ink = FindInk(scene.Screenshot(), 255, 255, 255, 120);
+    ASSERT_FALSE(ink.Empty());
+    Vector2 measured, pen;
+    fonts.GetFont(common1)->GetTextSize(measured, text, 0, -1);
+    fonts.GetTextPosition(pen, TextAlign::kCentreH | TextAlign::kCentreV, common1, *box, Vector2(0, 0), 0, text);
+    const float left = scene.GUIX(float(ink.left)), right = scene.GUIX(float(ink.right + 1));
+    const float bottom = scene.GUIY(float(ink.bottom + 1)), top = scene.GUIY(float(ink.top));
+    EXPECT_GE(left, pen.x - 2);
+    EXPECT_LE(right, pen.x + measured.x + 2);
+    EXPECT_GE(bottom, pen.y - 2);
+    EXPECT_LE(top, pen.y + measured.y + 2);
+    EXPECT_GT(right - left, measured.x * 0.9f);
+    EXPECT_GT(top - bottom, measured.y * 0.7f);
+    EXPECT_NEAR((left + right) / 2, 400, 3);
 }
 
 TEST_F(Widgets, TextIsDrawnInFrontOfItsWidgetAndBehindAChild)

@@ -26,5 +26,8 @@ void AddPictures(ContentSet& set, const Options& options);
 // Every puzzle's cuts, one file a size, and its preview: data\puzzles\NN
 // (PuzzlesContent.cpp).
 void AddPuzzles(ContentSet& set, const Options& options);
+// Bitmap fonts rasterised from fonts-dejavu-core and the font table:
+// data\ui\fonts (FontsContent.cpp).
+void AddFonts(ContentSet& set, const Options& options);
 
 } // namespace Content
