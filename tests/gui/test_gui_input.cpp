@@ -39,8 +39,12 @@ protected:
     }
     void TearDown() override
     {
-        if (shell && shell->Available())
+        if (shell && shell->Available()) {
+            // What the display showed when something went wrong, beside the test.
+            if (HasFailure())
+                shell->Run("import -window root " + shell->UnixFolder() + "/../gui_input_failure.png", [] { Pump(); });
             shell->Run("xdotool mouseup 1", [] { Pump(); });
+        }
         sources.clear();
         scene.StopGUI();
         TestSupport::RemoveTree(dir);
@@ -64,6 +68,8 @@ protected:
                 watch();
             Sleep(5);
         };
+        // Keys go to the focused window: keep it ours.
+        SetForegroundWindow(scene.window->GetHandle());
         EXPECT_TRUE(shell->Run(line, frame, 30000)) << line;
         for (int i = 0; i < after; ++i)
             frame();
@@ -287,8 +293,9 @@ TEST_F(GUIInput, SliderFollowsARealDragAndStepButtonsRepeat)
     // Held for 0.5 s of 1/60 s frames.
     const uint32_t before = sc->value;
     scene.injectedFrameTime = 1.0f / 60;
-    while (!sc->GetIncreaseButton()->IsPressActive() && sc->value == before)
+    for (int i = 0; i < 200 && !sc->GetIncreaseButton()->IsPressActive() && sc->value == before; ++i)
         scene.GUIFrame();
+    ASSERT_TRUE(sc->GetIncreaseButton()->IsPressActive());
     for (int i = 1; i < 30; ++i)
         scene.GUIFrame();
     scene.injectedFrameTime = 0;
