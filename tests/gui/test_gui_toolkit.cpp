@@ -133,6 +133,8 @@ const char kWindowExpressions[] =
     "<text_label name='unclosed' font='block' size='800 30' text=\"'{rule color(1 0 0 1) oops'\"/>"
     "<text_label name='half' font='block' size='800 30' text=\"'a {rule color(1 0 0 1)} half'\"/>"
     "<text_label name='empty_rule' font='block' size='800 30' text=\"'{rule color(1 0 0 1)}}tail'\"/>"
+    "<text_label name='before' font='block' size='800 30' text=\"'ab} {rule color(1 0 0 1)} red} c'\"/>"
+    "<text_label name='broken_by_variable' font='block' size='800 30' text=\"'%V%'\"/>"
     "<text_label name='no_limit' font='block' printing_mode='1' printing_speed='1' max_printing_time='0' "
     " text=\"'abc'\"/>"
     "<text_label name='no_speed' font='block' printing_mode='1' printing_speed='0' text=\"'abcdef'\"/>"
@@ -551,6 +553,16 @@ TEST_F(Toolkit, ExpressionsUnitsAndTheGuardsAgainstBadTexts)
     EXPECT_EQ(w->GetTextControl(k + "half")->GetLines(), std::vector<std::wstring>{L"a {rule color(1 0 0 1)} half"});
     EXPECT_EQ(w->GetTextControl(k + "empty_rule")->GetLines(), std::vector<std::wstring>{L"tail"});
     EXPECT_EQ(w->GetTextControl(k + "empty_rule")->GetRules().size(), 1u);
+    // The header is looked for from "{rule" on, not from the text's start.
+    GUITextControl* before = w->GetTextControl(k + "before");
+    EXPECT_EQ(before->GetLines(), std::vector<std::wstring>{L"ab} red c"});
+    ASSERT_EQ(before->GetRules().size(), 1u);
+    EXPECT_TRUE(before->GetRules()[0].hasColor);
+    // Variables are filled in before the lines break.
+    GUITextControl* broken = w->GetTextControl(k + "broken_by_variable");
+    broken->SetTextVariable(L"V", L"x|y");
+    kit.Step();
+    EXPECT_EQ(broken->GetLines(), (std::vector<std::wstring>{L"x", L"y"}));
     // A player's name reaches the rules through a variable.
     GUITextControl* fu = w->GetTextControl(k + "fu");
     fu->SetLiteralText(L"%P%");

@@ -38,6 +38,11 @@ void CollectReferences(const ContentTools::XmlElement& element, References& out)
 void SplitExpression(const std::string& expression, std::vector<std::string>& keys,
                      std::vector<std::string>& literals);
 
+// Every quoted literal and every font the shipped descriptions hold (the
+// font table checks their characters have glyphs).
+std::vector<std::string> Literals();
+std::vector<std::string> FontNames();
+
 // The art of the models and shaders the windows name, registered as "ui/<name>"
 // in the resource list; written by AddWindows.
 const std::vector<std::string>& ModelNames();

@@ -10,6 +10,7 @@
 
 #include "engine/render/ModelFile.h"
 #include "tools/content/ContentSet.h"
+#include "tools/content/FontTable.h"
 #include "tools/content/Modules.h"
 #include "tools/content/Texts.h"
 #include "tools/content/Windows.h"
@@ -604,6 +605,13 @@ void Check(const std::vector<Description>& descriptions, const std::vector<Art>&
         for (const std::string& f : r.faders)
             if (!faders.count(f))
                 throw std::runtime_error("fader \"" + f + "\" is not in the fader table" + where);
+        for (const std::string& f : r.fonts) {
+            bool known = false;
+            for (const FontTable::Entry& e : FontTable::kEntries)
+                known |= f == e.name;
+            if (!known)
+                throw std::runtime_error("font \"" + f + "\" is not in the font table" + where);
+        }
         for (const std::string& m : r.models)
             if (!arts.count(m))
                 throw std::runtime_error("model \"" + m + "\" is not made" + where);
@@ -666,6 +674,22 @@ void CollectReferences(const XmlElement& e, References& out)
         Append(out.faders, *f);
     for (size_t i = 0; i < e.ChildCount(); ++i)
         CollectReferences(e.Child(i), out);
+}
+
+std::vector<std::string> Literals()
+{
+    References r;
+    for (const Description& d : Descriptions())
+        CollectReferences(d.root, r);
+    return r.literals;
+}
+
+std::vector<std::string> FontNames()
+{
+    References r;
+    for (const Description& d : Descriptions())
+        CollectReferences(d.root, r);
+    return r.fonts;
 }
 
 const std::vector<std::string>& ModelNames()
