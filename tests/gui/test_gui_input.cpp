@@ -228,6 +228,13 @@ TEST_F(GUIInput, EditBoxTakesRealKeys)
     EXPECT_EQ(e->GetText(), L"Q");
     EXPECT_FALSE(e->overwrite);
     EXPECT_EQ(cues.GetCues()[0].playCount, 8u) << "one cue a change, none for moves";
+    // A character the font has no glyph for is typed as "a" (the block font
+    // has ASCII only; the window turns the byte into its code page's letter).
+    PostMessageA(scene.window->GetHandle(), WM_CHAR, 0xE9, 0);
+    scene.GUIFrame();
+    EXPECT_EQ(e->GetText(), L"Qa");
+    During(key + "BackSpace");
+    EXPECT_EQ(e->GetText(), L"Q");
 
     // Eight at most: twelve letters keep eight, the cursor on the last; a
     // visible width below the cursor glyph's does not hang.
