@@ -1,4 +1,7 @@
 #include "puzzle/logic/GameLogicData.h"
+// Before the engine's headers: it brings in the Win32 header, whose macros
+// must rename alike everywhere (Error::GetMessage).
+#include "puzzle/logic/TexturePack.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +20,6 @@
 #include "engine/render/Shader.h"
 #include "engine/render/ShaderDescriptor.h"
 #include "engine/render/TextureManager.h"
-#include "puzzle/logic/TexturePack.h"
 
 namespace Puzzle {
 

@@ -1,12 +1,17 @@
 #include "puzzle/logic/TexturePack.h"
 
+#include <cmath>
+
 #include "engine/foundation/Error.h"
 #include "engine/foundation/MessageManager.h"
 #include "engine/foundation/StringUtils.h"
 #include "engine/render/Image.h"
+#include "engine/render/Model.h"
+#include "engine/render/VertexBuffer.h"
 #include "engine/render/Shader.h"
 #include "engine/render/ShaderDescriptor.h"
 #include "engine/render/TextureManager.h"
+#include "gui/GUIWindow.h"
 
 namespace Puzzle {
 
@@ -82,6 +87,45 @@ const TexturePack::ImageRecord& TexturePack::FindImage(const std::string& name) 
     if (it == images_.end())
         Fatal("Texture pack \"" + name_ + "\" is not contain \"" + name + "\" texture");
     return *it->second;
+}
+
+GUIWindow* TexturePack::CreateWindow(const std::string& name, uint32_t flags, const Vector2& position,
+                                     const Vector2& size, GUIWindow* parent) const
+{
+    const ImageRecord& record = FindImage(name);
+    GUIManager* gui = GUIManager::Instance();
+    if (!gui)
+        Fatal("Texture pack \"" + name_ + "\" needs the GUI manager for \"" + name + "\"");
+    GUIWindow* window = gui->CreateWindow(flags, position, size, nullptr, record.user, parent);
+    Model* model = window ? window->GetModel() : nullptr;
+    if (!model)
+        return window;
+    // The quad's corners map 0..1; only those move, so a model with inner
+    // vertices would keep them.
+    auto map = [](float t, float low, float high) {
+        if (std::fabs(t) < 0.0001f)
+            return low;
+        if (std::fabs(t - 1.0f) < 0.0001f)
+            return high;
+        return t;
+    };
+    VertexBuffer* vb = model->GetVertexBuffer();
+    const uint32_t count = vb->vertexCount;
+    if (flags & GUIWindow::kColored) {
+        ColoredVertex* v = vb->LockColoredVertices(0, count);
+        for (uint32_t i = 0; v && i < count; ++i) {
+            v[i].u = map(v[i].u, record.topLeft.x, record.bottomRight.x);
+            v[i].v = map(v[i].v, record.topLeft.y, record.bottomRight.y);
+        }
+    } else {
+        Vertex* v = vb->LockVertices(0, count);
+        for (uint32_t i = 0; v && i < count; ++i) {
+            v[i].u = map(v[i].u, record.topLeft.x, record.bottomRight.x);
+            v[i].v = map(v[i].v, record.topLeft.y, record.bottomRight.y);
+        }
+    }
+    vb->Unlock();
+    return window;
 }
 
 } // namespace Puzzle

@@ -1,4 +1,8 @@
 #pragma once
+// First: it takes in the Win32 header and drops its CreateWindow macro, so
+// the member below keeps its name in every unit.
+#include "gui/GUIManager.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -8,6 +12,7 @@
 #include "engine/foundation/Vector.h"
 
 namespace KorvaneEngine {
+class GUIWindow;
 class Image;
 class ShaderUser;
 class TextureManager;
@@ -42,6 +47,14 @@ public:
     // Looks up the lower-case form of the name; a missing image is fatal
     // ("Texture pack \"<pack>\" is not contain \"<name>\" texture").
     const ImageRecord& FindImage(const std::string& name) const;
+    // A widget of the GUI manager showing just that image (looked up as by
+    // FindImage): a quad with the image's page shader user whose corner
+    // texture coordinates are moved onto the image's rectangle. Flag 2 makes
+    // it a coloured widget. The caller destroys it through the GUI manager,
+    // before this pack.
+    KorvaneEngine::GUIWindow* CreateWindow(const std::string& name, uint32_t flags,
+                                           const KorvaneEngine::Vector2& position, const KorvaneEngine::Vector2& size,
+                                           KorvaneEngine::GUIWindow* parent) const;
 
     const std::string& GetName() const { return name_; }
     const std::vector<KorvaneEngine::ShaderUser*>& GetPages() const { return pages_; }

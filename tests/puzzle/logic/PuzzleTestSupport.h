@@ -18,6 +18,9 @@
 #include "engine/render/Shader.h"
 #include "engine/render/Texture2D.h"
 #include "engine/render/TextureImage.h"
+#include "engine/render/VertexBuffer.h"
+#include "gui/GUIManager.h"
+#include "gui/GUIWindow.h"
 #include "puzzle/logic/GameLogicData.h"
 #include "puzzle/logic/TexturePack.h"
 #include "tools/formats/ByteWriter.h"
@@ -53,7 +56,8 @@ inline PuzzleFile CutFromLabels(const std::vector<int>& labels, int w, int h, in
         p.y = y0[l];
         p.w = x1[l] - x0[l] + 1;
         p.h = y1[l] - y0[l] + 1;
-        p.values = {uint32_t(l), 7u};
+        p.values.push_back(uint32_t(l));
+        p.values.push_back(7u);
         std::vector<uint8_t> flags(size_t(p.w) * p.h, 0);
         for (int j = 0; j < p.h; ++j)
             for (int i = 0; i < p.w; ++i)

@@ -454,3 +454,84 @@ TEST_F(GameLogicDataTest, ABadColoursFileLeavesTheColoursWhite)
     }
     ExpectAllReleased();
 }
+
+TEST_F(GameLogicDataTest, PieceWidgetsShowTheirPiecesTheRightWayUp)
+{
+    // Quadrants of four colours, cut along them: a piece drawn upside down
+    // or mirrored shows another quadrant's colour.
+    const uint32_t w = 200, h = 150;
+    std::vector<uint8_t> px(size_t(w) * h * 3);
+    const uint8_t colours[4][3] = {{220, 40, 40}, {40, 200, 60}, {40, 60, 220}, {230, 210, 40}};
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            std::memcpy(&px[(size_t(y) * w + x) * 3], colours[(y >= h / 2) * 2 + (x >= w / 2)], 3);
+    ContentTools::JpegOptions sharp;
+    sharp.fullColour = true;
+    sharp.quality = 95;
+    scene.PutFile("quadrants.jpg", ContentTools::WriteJpeg(px.data(), w, h, 3, sharp));
+    const PuzzleFile file = WavyCut(int(w), int(h), 2, 2);
+    scene.PutPuzzle("q.pzf", file);
+    scene.PutText("colours.xml", "<puzzle/>");
+    Image picture;
+    Picture("quadrants.jpg", picture);
+
+    std::unique_ptr<GUIManager> gui(new GUIManager);
+    gui->SetScreenSize(800, 600);
+    std::unique_ptr<GameLogicData> d = Data("quadrants.jpg", "q.pzf");
+    d->LoadAll();
+    const Puzzle::TexturePack& pack = *d->GetTexturePack();
+
+    // Each piece in its place on a board at (60, 54); coloured and plain widgets alike.
+    std::vector<GUIWindow*> pieces;
+    for (uint32_t p = 0; p < d->GetTotal(); ++p) {
+        const Vector2 at = Vector2(60, 54) + Vector2(float(d->GetPositions()[p].x), float(d->GetPositions()[p].y));
+        const uint32_t flags = GUIWindow::kShown | (p % 2 ? GUIWindow::kColored : 0);
+        GUIWindow* widget = pack.CreateWindow(d->GetImageNames()[p], flags, at, d->GetSizes()[p], nullptr);
+        ASSERT_NE(widget, nullptr);
+        pieces.push_back(widget);
+        // The quad's corners sit on the image's rectangle.
+        const Puzzle::TexturePack::ImageRecord& r = pack.FindImage(d->GetImageNames()[p]);
+        VertexBuffer* vb = widget->GetModel()->GetVertexBuffer();
+        for (uint32_t i = 0; i < vb->vertexCount; ++i) {
+            float u, v;
+            if (flags & GUIWindow::kColored) {
+                const ColoredVertex& cv = vb->LockColoredVertices(0, vb->vertexCount)[i];
+                u = cv.u;
+                v = cv.v;
+            } else {
+                const Vertex& pv = vb->LockVertices(0, vb->vertexCount)[i];
+                u = pv.u;
+                v = pv.v;
+            }
+            vb->Unlock();
+            EXPECT_TRUE(u == r.topLeft.x || u == r.bottomRight.x) << u;
+            EXPECT_TRUE(v == r.topLeft.y || v == r.bottomRight.y) << v;
+        }
+    }
+    gui->Render();
+    scene.ResourceFrame();
+    const Image& shot = scene.Screenshot();
+    const float sx = float(scene.window->GetWidth()) / 800, sy = float(scene.window->GetHeight()) / 600;
+    int checked = 0;
+    for (uint32_t y = 8; y < h; y += 16)
+        for (uint32_t x = 8; x < w; x += 16) {
+            // Away from the cuts and the quadrant edges.
+            if (std::abs(int(x) - int(w / 2)) < 14 || std::abs(int(y) - int(h / 2)) < 14)
+                continue;
+            const uint8_t* s = picture.GetPixel(x, y);
+            const uint32_t wx = uint32_t((60 + x + 0.5f) * sx), wy = uint32_t((600 - (54 + y + 0.5f)) * sy);
+            // The device may keep textures in fewer bits and dither them.
+            EXPECT_TRUE(RenderTest::PixelNear(shot, wx, wy, s[0], s[1], s[2], 40)) << "picture pixel " << x << ", " << y;
+            ++checked;
+        }
+    EXPECT_GT(checked, 40);
+
+    EXPECT_THROW(pack.CreateWindow("Missing", 1, Vector2(), Vector2(1, 1), nullptr), FatalError);
+    for (GUIWindow* widget : pieces)
+        gui->DestroyWindow(widget);
+    EXPECT_EQ(gui->GetWindows().size() - std::count(gui->GetWindows().begin(), gui->GetWindows().end(), nullptr),
+              gui->GetBorders().size());
+    d.reset();
+    gui.reset();
+    ExpectAllReleased();
+}
