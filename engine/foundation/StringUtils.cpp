@@ -207,13 +207,11 @@ std::wstring RemoveAllCopy(const std::wstring& text, const std::wstring& what)
     return ReplaceAllCopy(text, what, std::wstring());
 }
 
-std::wstring NarrowToWide(const std::string& text)
+void AppendNarrowToWide(const char* text, size_t size, std::wstring& out)
 {
-    std::wstring result;
     std::mbtowc(nullptr, nullptr, 0); // reset the shift state
-    const char* p = text.c_str();
-    const char* end = p + text.size();
-    result.reserve(text.size());
+    const char* p = text;
+    const char* end = p + size;
     while (p < end) {
         // ASCII is itself in every code page and never part of a longer
         // character here; skipping the runtime call for it makes text files
@@ -222,7 +220,7 @@ std::wstring NarrowToWide(const std::string& text)
         if (b < 0x80) {
             if (b == 0)
                 break;
-            result += static_cast<wchar_t>(b);
+            out += static_cast<wchar_t>(b);
             ++p;
             continue;
         }
@@ -236,9 +234,16 @@ std::wstring NarrowToWide(const std::string& text)
             ++p;
             continue;
         }
-        result += wc;
+        out += wc;
         p += n;
     }
+}
+
+std::wstring NarrowToWide(const std::string& text)
+{
+    std::wstring result;
+    result.reserve(text.size());
+    AppendNarrowToWide(text.c_str(), text.size(), result);
     return result;
 }
 

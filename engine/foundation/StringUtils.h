@@ -49,8 +49,11 @@ void ReplaceAllNoCase(std::wstring& text, const std::wstring& from, const std::w
 void RemoveAll(std::string& text, const std::string& what);
 std::wstring RemoveAllCopy(const std::wstring& text, const std::wstring& what);
 
-// Between the runtime locale's multibyte text and UTF-16.
+// Between the runtime locale's multibyte text and UTF-16. The conversion
+// stops at a zero byte; bytes that are no character are skipped.
 std::wstring NarrowToWide(const std::string& text);
+// The same for size bytes at text, appended to out.
+void AppendNarrowToWide(const char* text, size_t size, std::wstring& out);
 std::string WideToNarrow(const std::wstring& text);
 
 } // namespace KorvaneEngine

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -269,6 +270,79 @@ TEST_F(FileTextualTest, ReadsThroughAnyFileBinary)
     std::wstring line;
     ASSERT_TRUE(t.ReadLine(line, false, false));
     EXPECT_EQ(L"hi", line);
+}
+
+// ReadAll decodes the rest of a file in one pass; joining ReadLine's lines is
+// its definition. Both are compared over generated files in every encoding,
+// with and without a mark, through streamed and cached files, read from the
+// start or after some lines, across the read buffer's refills, with cut
+// characters at the end, in two code pages.
+TEST_F(FileTextualTest, ReadAllMatchesTheJoinedLinesEverywhere)
+{
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    // Line breaks, comment slashes, a zero, ASCII, code-page bytes, UTF-8 lead
+    // and continuation bytes.
+    const unsigned char alphabet[] = {'\r', '\n', '\r', '\n', '/', '/', 0, 'a', 'b', ' ', 0x80, 0xE9, 0xC3,
+                                      0xA9, 0xE2, 0x82, 0xAC, 0xF0, 0xFF, 0xFE};
+    const Bytes marks[] = {{}, {0xEF, 0xBB, 0xBF}, {0xFF, 0xFE}, {0xFE, 0xFF}};
+    // Around the read buffer's 1024 bytes and ReadAll's 65536-byte blocks.
+    const size_t lengths[] = {0,    1,    2,    3,     7,     100,   1021,  1022,  1023,  1024,
+                              1025, 2047, 2049, 65534, 65535, 65536, 65537, 65538, 131075};
+    int compared = 0, locales = 0;
+    // A double-byte code page too, where a character may span two blocks.
+    for (const char* locale : {"C", ".1252", ".932"}) {
+        if (!std::setlocale(LC_ALL, locale)) {
+            ASSERT_STRNE(locale, "C");
+            continue;
+        }
+        ++locales;
+        for (const Bytes& mark : marks)
+            for (size_t length : lengths) {
+                Bytes bytes = mark;
+                for (size_t k = 0; k < length; ++k)
+                    bytes.push_back(alphabet[next() % sizeof alphabet]);
+                const std::string path = Put(bytes);
+                for (uint32_t cache : {0u, 1u << 20})
+                    for (int before = 0; before < 3; ++before)
+                        for (bool strip : {false, true}) {
+                            auto open = [&] {
+                                return new FileTextual(new FileBinary(path, false, cache), FileTextual::kRead, 0);
+                            };
+                            std::unique_ptr<FileTextual> a(open()), b(open());
+                            std::wstring line, expected, all;
+                            for (int k = 0; k < before; ++k) {
+                                a->ReadLine(line, strip, false);
+                                b->ReadLine(line, strip, false);
+                            }
+                            for (bool first = true; !b->IsEndOfFile() && b->ReadLine(line, strip, false);
+                                 first = false)
+                                expected += (first ? L"" : L"\r\n") + line;
+                            a->ReadAll(all, strip);
+                            size_t differ = 0;
+                            while (differ < all.size() && differ < expected.size() && all[differ] == expected[differ])
+                                ++differ;
+                            ASSERT_TRUE(expected == all) << "encoding " << a->GetEncoding() << ", first difference at "
+                                                     << differ << ", mark " << mark.size() << ", " << length << " bytes, "
+                                                     << locale << ", cache " << cache << ", after " << before
+                                                     << " lines, strip " << strip;
+                            EXPECT_TRUE(a->IsEndOfFile());
+                            EXPECT_FALSE(a->ReadLine(line, false, false));
+                            // After a rewind the whole text comes again.
+                            if (before == 0) {
+                                a->Rewind();
+                                a->ReadAll(all, strip);
+                                EXPECT_EQ(expected, all);
+                            }
+                            ++compared;
+                        }
+            }
+    }
+    EXPECT_GE(locales, 2);
+    EXPECT_EQ(compared, locales * 4 * 19 * 2 * 3 * 2);
 }
 
 } // namespace
