@@ -109,16 +109,17 @@ struct Toolkit {
 
     ~Toolkit() { Stop(); }
 
-    // The fixture set written loose under the test's folder, which the file
-    // manager then serves (replacing the scene's, rooted elsewhere).
-    void Open()
+    // The fixture set written under the test's folder (loose, or packed as
+    // the game ships it), which the file manager then serves (replacing the
+    // scene's, rooted elsewhere).
+    void Open(bool loose = true)
     {
         tools.reset();
         registry.reset();
         scene.files.reset();
         TestSupport::RemoveTree(root + "\\data");
         std::string error;
-        ASSERT_TRUE(set.Write(root, true, &error)) << error;
+        ASSERT_TRUE(set.Write(root, loose, &error)) << error;
         scene.files.reset(new FileManager(root, true, "data", 16u << 20));
     }
 

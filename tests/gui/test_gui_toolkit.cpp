@@ -26,6 +26,9 @@
 #include "gui/GUITextTool.h"
 #include "gui/GUIWindowControl.h"
 #include "support/HostShell.h"
+#include "tools/content/FontTable.h"
+#include "tools/content/Texts.h"
+#include "tools/content/Windows.h"
 #include "tools/formats/XmlWriter.h"
 
 using namespace KorvaneEngine;
@@ -770,6 +773,65 @@ TEST_F(ToolkitInput, ClicksTypingAndDragsReachTheControlsWidgets)
     EXPECT_EQ(scroll->value, 3u);
     During("xdotool mousemove " + At(100 + 380, y) + " sleep 0.2 click 1");
     EXPECT_EQ(scroll->value, 4u) << "the increase button adds its step";
+}
+
+// ---------------------------------------------------------------- shipped content
+
+TEST(ToolkitContent, EveryShippedWindowBuildsReadsAndClosesInBothLanguages)
+{
+    ToolkitTest::Toolkit kit;
+    kit.Start(TestSupport::ExecutableName(), false);
+    // The modules that make what windows need, packed as the game ships it.
+    Content::Options options;
+    Content::AddTexts(kit.set, options);
+    Content::AddFonts(kit.set, options);
+    Content::AddFontTable(kit.set, options);
+    Content::AddWindows(kit.set, options);
+    kit.Open(false);
+    for (const char* code : Content::Texts::kLanguages) {
+        SCOPED_TRACE(code);
+        kit.windows.clear();
+        kit.scene.log->ClearHistory();
+        kit.Load(code, {Content::Windows::kResourceList});
+        kit.tools->GetFontTool()->LoadAdditionalFonts();
+        for (const Content::FontTable::Entry& e : Content::FontTable::kEntries)
+            EXPECT_GE(kit.tools->GetFontTool()->GetFontId(e.name), 0) << e.name;
+        for (const char* name : Content::Windows::kWindowNames) {
+            SCOPED_TRACE(name);
+            std::unique_ptr<GUIWindowBase> w(new GUIWindowBase(kit.registry.get(), kit.tools.get(), nullptr, name));
+            kit.windows = {w.get()};
+            w->SetVisible(true);
+            for (int n = 0; n < 60; ++n)
+                kit.Step();
+            for (GUIControl* c : w->GetControls()) {
+                if (GUITextControl* t = dynamic_cast<GUITextControl*>(c)) {
+                    EXPECT_EQ(t->GetText().find(L"UNKNOWN"), std::wstring::npos) << t->GetKey();
+                    GUIFont* font = kit.tools->GetFontTool()->GetFont(t->GetFontName());
+                    ASSERT_NE(font, nullptr) << t->GetKey();
+                    EXPECT_FALSE(t->GetLines().empty()) << t->GetKey();
+                    for (const std::wstring& line : t->GetLines())
+                        for (wchar_t ch : line)
+                            EXPECT_TRUE(font->HasGlyph(ch) || ch == L' ') << t->GetKey() << " U+" << int(ch);
+                    EXPECT_TRUE(t->IsPrintingDone()) << t->GetKey();
+                }
+                if (GUIEditBoxControl* e = dynamic_cast<GUIEditBoxControl*>(c)) {
+                    EXPECT_GE(e->GetFontId(), 0) << e->GetKey();
+                }
+                EXPECT_TRUE(c->GetWidget()->IsVisible()) << c->GetKey();
+            }
+            // Hidden, the window closes by itself once its controls have played out.
+            w->SetVisible(false);
+            int frames = 0;
+            while (w->IsVisible() && frames < 100) {
+                kit.Step();
+                ++frames;
+            }
+            EXPECT_FALSE(w->IsVisible());
+            EXPECT_GT(frames, 3) << "the controls play their hide";
+            kit.windows.clear();
+        }
+        EXPECT_EQ(kit.Errors(), std::vector<std::string>());
+    }
 }
 
 } // namespace

@@ -22,6 +22,7 @@ const Module kModules[] = {
     AddPictures,
     AddPuzzles,
     AddFonts,
+    AddFontTable,
 };
 
 } // namespace

@@ -29,5 +29,9 @@ void AddPuzzles(ContentSet& set, const Options& options);
 // Bitmap fonts rasterised from fonts-dejavu-core and the font table:
 // data\ui\fonts (FontsContent.cpp).
 void AddFonts(ContentSet& set, const Options& options);
+// The font table over those fonts, and the check that every character the
+// texts and windows show has a glyph: data\ui\fonts\fonts_*.xml
+// (FontTableContent.cpp). After AddFonts, whose table it replaces.
+void AddFontTable(ContentSet& set, const Options& options);
 
 } // namespace Content
