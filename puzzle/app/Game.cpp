@@ -4,6 +4,7 @@
 #include "engine/foundation/MessageManager.h"
 #include "framework/SoundController.h"
 #include "gui/GUISoundManager.h"
+#include "puzzle/app/Content.h"
 #include "puzzle/app/GameData.h"
 #include "puzzle/app/LevelManager.h"
 #include "puzzle/app/ProfileManager.h"
@@ -43,8 +44,10 @@ Game::Game(const std::string& companyName, const std::string& gameTitle, uint32_
 
 Game::~Game()
 {
-    // The relax window, the catalogue, the background and the menu window
-    // manager are deleted here, in this order, once they are made.
+    // The relax window goes first, and the background and the menu window
+    // manager after the catalogue, once they exist.
+    delete content;
+    content = nullptr;
 }
 
 void Game::FillEngineSettings(KorvaneEngine::EngineSettings& settings)
@@ -92,9 +95,13 @@ GameTools::DataKeeper* Game::CreateGameData()
         delete data;
         throw;
     }
-    // The content catalogue (Content, over the profile manager and this
-    // keeper) is made here once the shipped content has its themes and
-    // puzzles: without them the catalogue is fatal.
+    try {
+        // The base made the profile manager through this class's factory.
+        content = new Content(static_cast<ProfileManager*>(profileManager), data);
+    } catch (...) {
+        delete data;
+        throw;
+    }
     return data;
 }
 

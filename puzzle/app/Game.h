@@ -77,6 +77,7 @@ public:
     float GetDefaultSoundVolume() override;
 
     uint32_t GetNextGameTrack() const { return nextGameTrack; }
+    Content* GetContent() const { return content; }
 
 private:
     GUIBackground* background = nullptr;

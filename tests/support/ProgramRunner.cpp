@@ -283,10 +283,31 @@ bool ProgramRunner::SendKeys(const std::string& windowId, const std::string& key
            (Pump(200), true) && Host("xdotool key " + keys);
 }
 
+bool ProgramRunner::HoldKeys(const std::string& windowId, const std::string& keys, unsigned milliseconds)
+{
+    std::string down, up;
+    size_t start = 0;
+    while (start < keys.size()) {
+        size_t end = keys.find(' ', start);
+        if (end == std::string::npos)
+            end = keys.size();
+        const std::string key = keys.substr(start, end - start);
+        if (!key.empty()) {
+            down += " keydown " + key;
+            up = " keyup " + key + up;
+        }
+        start = end + 1;
+    }
+    char pause[32];
+    std::snprintf(pause, sizeof pause, " sleep %.3f", milliseconds / 1000.0);
+    return Host("xdotool windowfocus " + windowId + " mousemove --window " + windowId + " 40 40") &&
+           (Pump(200), true) && Host("xdotool" + down + pause + up);
+}
+
 bool ProgramRunner::Capture(const std::string& windowId, Screenshot& out)
 {
     const std::string file = "capture" + std::to_string(++outputs) + ".ppm";
-    if (!Host("import -window " + windowId + " ppm:'" + shell->UnixFolder() + "/" + file + "'"))
+    if (!Host("import -window " + windowId + " -depth 8 ppm:'" + shell->UnixFolder() + "/" + file + "'"))
         return false;
     std::vector<unsigned char> bytes = ReadFileBytes(folder + "\\" + file);
     // P6 <width> <height> <maximum> then the pixels.

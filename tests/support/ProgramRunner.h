@@ -100,8 +100,12 @@ public:
     // The X id of the first window named exactly `name` (xdotool search),
     // waited for up to timeoutMs; empty when none appeared.
     std::string FindWindow(const std::string& name, unsigned timeoutMs = 30000);
-    // Input focus and the pointer to the X window, then `xdotool key keys`.
+    // Input focus and the pointer to the X window, then `xdotool key keys`
+    // ("alt+F4", "Return"): pressed and released at once.
     bool SendKeys(const std::string& windowId, const std::string& keys);
+    // The same, with the keys ("alt Return") held down together for a while:
+    // for a program that polls the key state once a frame.
+    bool HoldKeys(const std::string& windowId, const std::string& keys, unsigned milliseconds = 300);
     // The X window as it is on screen (import).
     bool Capture(const std::string& windowId, Screenshot& out);
 

@@ -1,13 +1,31 @@
 // Writes the game's data folder: PelloriaContent <program folder> [--loose]
-// [--variant <name>].
+// [--variant <name>]. With --icon <file> it writes only the program's icon,
+// which the build compiles into the program's resources.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "tools/content/Generator.h"
+#include "tools/content/ProgramIcon.h"
+#include "tools/formats/ByteWriter.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: PelloriaContent <program folder> [--loose] [--variant <name>]\n"
+    "       PelloriaContent --icon <file>\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--icon") == 0) {
+        if (!ContentTools::SaveBytes(argv[2], Content::MakeProgramIcon())) {
+            std::fprintf(stderr, "PelloriaContent: cannot write \"%s\"\n", argv[2]);
+            return 1;
+        }
+        return 0;
+    }
     std::string folder;
     Content::Options options;
     for (int i = 1; i < argc; ++i) {
@@ -18,12 +36,12 @@ int main(int argc, char** argv)
         else if (folder.empty() && argv[i][0] != '-')
             folder = argv[i];
         else {
-            std::fprintf(stderr, "usage: PelloriaContent <program folder> [--loose] [--variant <name>]\n");
+            std::fputs(kUsage, stderr);
             return 2;
         }
     }
     if (folder.empty()) {
-        std::fprintf(stderr, "usage: PelloriaContent <program folder> [--loose] [--variant <name>]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::string error;

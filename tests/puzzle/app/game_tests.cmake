@@ -24,3 +24,10 @@ if(TEST test_game_sound)
     set_tests_properties(test_game_sound PROPERTIES
         ENVIRONMENT "PELLORIA_ALSA_CONFIG=${conf};PELLORIA_SOUND_CAPTURE=${capture}")
 endif()
+
+# The real program: each run shares the application-data folder and the
+# registry key with every other, and the test types real keys: alone.
+list(APPEND SERIAL_TESTS test_program)
+if(TARGET test_program)
+    add_dependencies(test_program Pelloria)
+endif()

@@ -125,6 +125,7 @@ TEST_F(InDesktop, StartsEverythingAndSavesTheSettingsAtExit)
     EXPECT_NE(game->GetLevelManager(), nullptr);
     EXPECT_NE(game->GetGameData(), nullptr);
     EXPECT_NE(game->GetTutorial(), nullptr);
+    EXPECT_NE(game->GetContent(), nullptr);
 
     // The content's packed files: the WAV where one ships, else the Ogg.
     EXPECT_EQ(FileManager::Instance()->GetPackCount(), 1u);
