@@ -16,6 +16,7 @@
 #include "engine/render/Shader.h"
 #include "framework/Engine.h"
 #include "framework/HighScoresTable.h"
+#include "framework/LanguageManager.h"
 #include "framework/LevelManagerBase.h"
 #include "framework/ProfileManagerBase.h"
 #include "framework/SoundController.h"
@@ -80,8 +81,8 @@ GameBase::~GameBase()
     DeleteMember(guiToolManager);
     fontTool = nullptr;
     textTool = nullptr;
-    // The language manager (it restores the keyboard layout) goes here once
-    // it exists.
+    // It restores the keyboard layout it may have switched.
+    DeleteMember(languageManager);
     // Unregisters the volumes, which the engine's exit save still writes.
     DeleteMember(soundController);
     if (engine && !initialised)
@@ -96,8 +97,7 @@ void GameBase::Init()
     engine = new KorvaneEngine::Engine(settings);
     textureManager = KorvaneEngine::ShaderManager::Instance()->GetTextureManager();
     guiSoundManager = KorvaneEngine::GUIManager::Instance()->GetSoundManager();
-    // The language manager comes here once it exists; GetLanguageCode stands
-    // in for it.
+    languageManager = new LanguageManager(registryKeyPath);
     userDataFolder += "\\" + publisherName;
     RegisterConsoleCommands();
     guiToolManager = new GUITools::GUIToolManager(GetLanguageCode());
@@ -128,7 +128,10 @@ void GameBase::Init()
     initialised = true;
 }
 
-std::string GameBase::GetLanguageCode() const { return "en"; }
+std::string GameBase::GetLanguageCode() const
+{
+    return languageManager ? languageManager->GetLanguage()->code : std::string("en");
+}
 
 void GameBase::FillEngineSettings(KorvaneEngine::EngineSettings& s)
 {

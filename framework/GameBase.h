@@ -189,8 +189,8 @@ public:
     const std::string& GetProgramDirectory() const { return programDirectory; }
     bool IsInitialised() const { return initialised; }
     bool IsPausedByFocusLoss() const { return pausedByFocusLoss; }
-    // The language every language-dependent part is made for ("en" until a
-    // language manager exists).
+    // The language every language-dependent part is made for (the language
+    // manager's; "en" before Init has made it).
     std::string GetLanguageCode() const;
 
     // The text that turns cheat mode on, and the control of each of its

@@ -31,3 +31,7 @@ list(APPEND SERIAL_TESTS test_program)
 if(TARGET test_program)
     add_dependencies(test_program Pelloria)
 endif()
+
+if(TARGET bench_frame)
+    target_link_libraries(bench_frame PRIVATE pelloria_app)
+endif()

@@ -17,6 +17,9 @@
 #include "engine/render/RenderSystem.h"
 #include "framework/Engine.h"
 #include "framework/HighScoresTable.h"
+#include "framework/LanguageManager.h"
+#include "gui/GUIToolManager.h"
+#include "engine/render/DataKeeper.h"
 #include "framework/MusicTrack.h"
 #include "framework/SoundController.h"
 #include "framework/SoundEntry.h"
@@ -126,6 +129,9 @@ TEST_F(InDesktop, StartsEverythingAndSavesTheSettingsAtExit)
     EXPECT_NE(game->GetGameData(), nullptr);
     EXPECT_NE(game->GetTutorial(), nullptr);
     EXPECT_NE(game->GetContent(), nullptr);
+    // A new install: both shipped languages there, no registry value.
+    EXPECT_EQ(game->GetLanguageCode(), "en");
+    EXPECT_EQ(game->GetGameData()->GetLanguage(), "en");
 
     // The content's packed files: the WAV where one ships, else the Ogg.
     EXPECT_EQ(FileManager::Instance()->GetPackCount(), 1u);
@@ -186,6 +192,19 @@ TEST_F(InDesktop, StartsEverythingAndSavesTheSettingsAtExit)
     EXPECT_NE(ini.find("g_sound_volume 0.315000\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("d_show_statistics 0\r\n"), std::string::npos) << ini;
     EXPECT_NE(ReadText(LogPath()).find("Exiting..."), std::string::npos);
+}
+
+TEST_F(InDesktop, RunsInTheLanguageTheRegistryNames)
+{
+    SKIP_OUTSIDE_DESKTOP();
+    ResetUserData(kWindowedIni);
+    ASSERT_TRUE(TestSupport::SetRegistryString(kCompany, Title(), "Language", "cz"));
+    std::unique_ptr<Puzzle::Game> game = MakeGame(folder);
+    EXPECT_EQ(game->GetLanguageCode(), "cz");
+    EXPECT_EQ(game->GetLanguageManager()->GetLanguage()->name, "czech");
+    EXPECT_EQ(game->GetGUIToolManager()->GetLanguage(), "cz");
+    EXPECT_EQ(game->GetGameData()->GetLanguage(), "cz");
+    Frames(*game, 2);
 }
 
 TEST_F(InDesktop, AMissingResourceListIsFatalAndLeavesTheSettingsAlone)
