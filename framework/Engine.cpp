@@ -24,6 +24,7 @@
 #include "engine/render/Shader.h"
 #include "engine/render/SpriteGroup.h"
 #include "engine/render/d3d7/RenderSystem_D3D7.h"
+#include "gui/Console.h"
 #include "gui/GUIManager.h"
 
 namespace KorvaneEngine {
@@ -124,7 +125,8 @@ Engine::~Engine()
 
 void Engine::DestroyServices()
 {
-    // The console, once it exists, goes first.
+    // The console goes first: its panel and input line are the GUI manager's.
+    DeleteService<Console>();
     DeleteService<GUIManager>();
     DeleteService<SoundManager>();
     DeleteService<SoundSystem>();
@@ -144,6 +146,14 @@ void Engine::DestroyServices()
 }
 
 void Engine::SetConfigSaveOnExit(bool save) { saveOnExit = save && settings->saveConfigOnExit; }
+
+void Engine::CreateConsole(const std::string& caption, const ShaderDescriptor& background, int32_t fontId,
+    uint16_t cursorCharacter, uint16_t promptCharacter, uint16_t separatorCharacter, const std::string& key,
+    float alpha, float size, float speed)
+{
+    Console::Instance(new Console(caption, background, fontId, cursorCharacter, promptCharacter, separatorCharacter,
+        key, alpha, size, speed));
+}
 
 std::string Engine::GetWindowTitle() const { return MakeWindowTitle(*settings); }
 
@@ -167,7 +177,10 @@ void Engine::UpdateInput()
     Controls::Instance()->Update();
     // The widgets read the pointer and "MOUSE1" as the controls left them.
     GUIManager::Instance()->Update();
-    // The console's input comes here once the console exists.
+    // After the widgets, so the input line has taken this frame's character
+    // before the console reads the editing keys.
+    if (Console* console = Console::Instance())
+        console->Update();
     MessageManager::Instance()->ClearHistory();
 }
 

@@ -1,17 +1,20 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace KorvaneEngine {
 
 struct EngineSettings;
+class ShaderDescriptor;
 
 // The one object that owns every engine service. It builds them from a copy
 // of the start-up settings in a fixed order, sets each service's instance word
 // (the services that set their own are left to it), drives them once per frame
 // (UpdateInput, then Frame) and deletes them in reverse order.
 //
-// The console has its place in the order but is not made yet: its word stays
-// null and every use of it is skipped.
+// The console is the one service the constructor does not make: the game asks
+// for it with CreateConsole once the GUI's screen size and fonts exist. Until
+// then its word stays null and every use of it is skipped.
 class Engine {
 public:
     // Throws KorvaneEngine::Error when a service other than sound cannot be
@@ -27,14 +30,21 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     // The input step, once per frame before any game logic: configuration
-    // requests, frame clock, window, controls, then this frame's log records
-    // are dropped (the console has read them by then).
+    // requests, frame clock, window, controls, the GUI's input pass, the
+    // console, then this frame's log records are dropped (the console has
+    // printed them by then).
     void UpdateInput();
     // Every service's update and the scene pass; called by Frame.
     void Update();
     // Ends a frame: Update, an optional sleep, present, the screenshot key,
     // end-of-frame resets. The game passes 0.
     void Frame(uint32_t sleepMs);
+
+    // Makes the console with exactly these arguments (see Console) into its
+    // instance word; the engine deletes it first of all services.
+    void CreateConsole(const std::string& caption, const ShaderDescriptor& background, int32_t fontId,
+        uint16_t cursorCharacter, uint16_t promptCharacter, uint16_t separatorCharacter, const std::string& key,
+        float alpha, float size, float speed);
 
     // True while the configuration command "exit" is pending.
     bool IsExitRequested() const;

@@ -13,6 +13,7 @@
 #include "engine/foundation/Window.h"
 #include "engine/render/DataKeeper.h"
 #include "engine/render/RenderSystem.h"
+#include "engine/render/ShaderDescriptor.h"
 #include "engine/render/Shader.h"
 #include "framework/Engine.h"
 #include "framework/HighScoresTable.h"
@@ -21,6 +22,8 @@
 #include "framework/ProfileManagerBase.h"
 #include "framework/SoundController.h"
 #include "framework/Tutorial.h"
+#include "gui/Console.h"
+#include "gui/GUIFontTool.h"
 #include "gui/GUIManager.h"
 #include "gui/GUIToolManager.h"
 #include "gui/SpriteManager.h"
@@ -108,8 +111,10 @@ void GameBase::Init()
         KorvaneEngine::Window::Instance()->SetTitle(KorvaneEngine::WideToNarrow(textTool->GetText("game_title")));
     SetupGUIResolution();
     CreateConsole();
-    // The console starts disabled (once it exists): its key does nothing
-    // until the access code is typed.
+    // The console starts disabled: its key does nothing until the access code
+    // is typed.
+    if (KorvaneEngine::Console* console = KorvaneEngine::Console::Instance())
+        console->SetEnabled(false);
     soundController = new SoundController(GetDefaultMusicVolume(), GetDefaultSoundVolume());
     levelManager = CreateLevelManager();
     profileManager = CreateProfileManager();
@@ -184,7 +189,11 @@ void GameBase::RegisterConsoleCommands()
 
 void GameBase::CreateConsole()
 {
-    // Asks the engine for the console once the console exists.
+    // The game's look: the console picture with its own alpha, the "console"
+    // font, cursor "_", prompt "]", separator "^", key "~", alpha 0.95, 308
+    // units deep, 1000 units a second.
+    engine->CreateConsole(engine->GetWindowTitle(), KorvaneEngine::ShaderDescriptor(true, "ui\\console\\console.jpg",
+        "32bit", true), fontTool ? fontTool->GetFontId("console") : -1, 95, 93, 94, "~", 0.95f, 308.0f, 1000.0f);
 }
 
 void GameBase::RegisterSounds() {}
@@ -326,9 +335,14 @@ void GameBase::Update()
         KorvaneEngine::Controls::Instance()->LockInput();
     }
     engine->UpdateInput();
-    // The access code is typed here, while a console exists and is disabled:
-    // TypeAccessCode, then the console is enabled and opened and the banner
-    // shown.
+    // Cheat mode: while the console is disabled the access code is typed; its
+    // last character enables and opens the console and logs the banner.
+    KorvaneEngine::Console* console = KorvaneEngine::Console::Instance();
+    if (console && !console->IsEnabled() && TypeAccessCode(*KorvaneEngine::Controls::Instance(), accessCodeBuffer)) {
+        console->SetEnabled(true);
+        console->Open();
+        ShowCheatBanner();
+    }
     HandleConsoleCommands();
     if (soundController)
         soundController->Update();

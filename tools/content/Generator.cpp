@@ -23,6 +23,7 @@ const Module kModules[] = {
     AddPuzzles,
     AddFonts,
     AddFontTable,
+    AddConsole,
 };
 
 } // namespace

@@ -34,4 +34,7 @@ void AddFonts(ContentSet& set, const Options& options);
 // (FontTableContent.cpp). After AddFonts, whose table it replaces.
 void AddFontTable(ContentSet& set, const Options& options);
 
+// The console panel's picture: data\ui\console (ConsoleContent.cpp).
+void AddConsole(ContentSet& set, const Options& options);
+
 } // namespace Content
