@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "GameTestSupport.h"
+#include "engine/foundation/Config.h"
 #include "support/ProgramRunner.h"
 #include "support/TestSupport.h"
 #include "tools/content/Generator.h"
@@ -210,4 +212,42 @@ TEST_F(InDesktop, AMissingResourceListShowsTheFatalErrorAndEndsWithZero)
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(loose->ReadIni(), ini);
     MoveFileA((list + ".away").c_str(), list.c_str());
+}
+
+TEST_F(InDesktop, PrintScreenAsksForOneScreenshotAPress)
+{
+    // The game made in this program, its window found and typed at like the
+    // real program's.
+    GameTest::ResetUserData("v_fullscreen 0\r\n");
+    std::unique_ptr<Puzzle::Game> game = GameTest::MakeGame(packed->Folder());
+    GameTest::FocusGameWindow();
+    KorvaneEngine::Config* config = KorvaneEngine::Config::Instance();
+    int asked = 0;
+    auto frame = [&] {
+        ProgramRunner::Pump();
+        game->Update();
+        if (!config->IsCommandDone("sc_take_screenshot")) {
+            ++asked;
+            config->SetCommandDone("sc_take_screenshot", true);
+        }
+    };
+    for (int i = 0; i < 5; ++i)
+        frame();
+    const std::string id = packed->FindWindow("Pelloria");
+    ASSERT_FALSE(id.empty());
+    // Held over many frames: one request.
+    ASSERT_TRUE(packed->Host("xdotool windowfocus " + id + " mousemove --window " + id + " 40 40"));
+    ASSERT_TRUE(packed->Host("xdotool keydown Print"));
+    for (int i = 0; i < 30; ++i)
+        frame();
+    ASSERT_TRUE(packed->Host("xdotool keyup Print"));
+    for (int i = 0; i < 10; ++i)
+        frame();
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(packed->Host("xdotool key Print"));
+    for (int i = 0; i < 10; ++i)
+        frame();
+    EXPECT_EQ(asked, 2);
+    game.reset();
+    TestSupport::ClearUserData(GameTest::kCompany, GameTest::Title());
 }
