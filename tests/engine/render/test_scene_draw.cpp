@@ -279,6 +279,70 @@ TEST_F(SceneDraw, BlendedModelsDrawAfterOpaqueOnes)
     EXPECT_TRUE(PixelNear(scene.Screenshot(), uint32_t(p.x), uint32_t(p.y), 255, 128, 128, 10));
 }
 
+// The state cache as the engine uses it: models and their shader users set
+// blending, culling and textures only when the cached value differs. Counted
+// at the device through the real draw pass, so a state resent for every
+// model shows.
+TEST_F(SceneDraw, TheDrawPassSendsEachStateOnlyWhenItChanges)
+{
+    const uint32_t kGlass = ModelFlags::kStatic | ModelFlags::kTriangleList | ModelFlags::kVisible |
+        ModelFlags::kBlended | ModelFlags::kDepthTest | ModelFlags::kCullClockwise;
+    scene.PutFile("models\\glass.kml", ContentTools::WriteModelFile(Square(kGlass)));
+    ContentTools::ShaderFile glass = TexturedShader("glass.bmp");
+    glass.flags = 1;
+    glass.sourceBlend = 4;
+    glass.destinationBlend = 5;
+    scene.PutFile("models\\glass.srf", ContentTools::WriteShaderFile(glass));
+    scene.PutFile("models\\glass.bmp", PictureWriters::EncodeBmp(Solid(255, 255, 255)));
+    WriteSquare("wall", Solid(255, 0, 0));
+
+    RenderSystem_D3D7& r = *scene.render;
+    const DeviceCallCounters& c = r.GetDeviceCallCounters();
+    auto frames = [&](int n) {
+        r.ResetDeviceCallCounters();
+        for (int f = 0; f < n; ++f)
+            scene.Frame();
+    };
+
+    // A hundred panes alike in each of ten frames: each state goes out once.
+    std::vector<Model*> panes;
+    for (int i = 0; i < 100; ++i)
+        panes.push_back(Place("glass", Vector3(0.01f * i, 0, -6 - 0.01f * i)));
+    frames(10);
+    EXPECT_EQ(c.draws, 1000u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_ALPHABLENDENABLE], 1u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_SRCBLEND], 1u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_DESTBLEND], 1u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_CULLMODE], 1u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_ZENABLE], 1u);
+    EXPECT_EQ(c.textures[0], 1u);
+    frames(1);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_ALPHABLENDENABLE], 0u) << "unchanged since the last frame";
+    EXPECT_EQ(c.textures[0], 0u);
+
+    // Walls among them: the opaque list comes first in every frame, so each
+    // frame turns blending, culling and the texture over twice, and no more.
+    for (int i = 0; i < 50; ++i)
+        Place("wall", Vector3(-0.01f * i, 0, -9 - 0.01f * i));
+    frames(10);
+    EXPECT_EQ(c.draws, 1500u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_ALPHABLENDENABLE], 20u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_CULLMODE], 20u);
+    EXPECT_EQ(c.textures[0], 20u);
+    // The walls never blend, so the factors they leave stand.
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_SRCBLEND], 0u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_DESTBLEND], 0u);
+
+    // Forced (after a device reset): every model sends its states again.
+    r.forceStateUpdate = true;
+    frames(1);
+    r.forceStateUpdate = false;
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_ALPHABLENDENABLE], 150u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_SRCBLEND], 100u);
+    EXPECT_EQ(c.renderStates[D3DRENDERSTATE_CULLMODE], 150u);
+    EXPECT_EQ(scene.CountErrors(), 0);
+}
+
 TEST_F(SceneDraw, DeviceNotReadyStopsThePass)
 {
     WriteSquare("red", Solid(255, 0, 0));
