@@ -1,7 +1,5 @@
 #include "engine/audio_input/Controls.h"
 
-#include <windows.h>
-
 #include "engine/audio_input/KeyNames.h"
 #include "engine/foundation/StringUtils.h"
 #include "engine/foundation/TimerManager.h"
@@ -83,12 +81,11 @@ bool Controls::GetTypedCharacter(uint16_t& code, bool& isCharacter) const
 
 Vector2 Controls::GetCursorPosition() const
 {
-    POINT p = {0, 0};
-    GetCursorPos(&p);
+    Vector2i p = Window::GetScreenCursorPosition();
     const Window* window = Window::Instance();
     if (!window)
         return Vector2(static_cast<float>(p.x), static_cast<float>(p.y));
-    ScreenToClient(window->GetHandle(), &p);
+    p = window->ScreenToClient(p);
     return MapCursorPosition(p.x, p.y, window->IsFullscreen(), window->IsDesktopWide(),
                              window->IsDesktopNarrow(), window->GetDesktopAspect(),
                              window->GetWidth(), window->GetHeight());
@@ -123,16 +120,16 @@ void Controls::ApplyCursorVisibility()
     int counter;
     if (cursorVisible) {
         do
-            counter = ::ShowCursor(TRUE);
+            counter = Window::StepCursorDisplayCount(true);
         while (counter < 0);
         if (counter > 10)
-            ::ShowCursor(FALSE);
+            Window::StepCursorDisplayCount(false);
     } else {
         do
-            counter = ::ShowCursor(FALSE);
+            counter = Window::StepCursorDisplayCount(false);
         while (counter >= 0);
         if (counter < -10)
-            ::ShowCursor(TRUE);
+            Window::StepCursorDisplayCount(true);
     }
 }
 
@@ -153,7 +150,7 @@ void Controls::SetKeyState(const std::string& name, bool down)
 
 void Controls::Update()
 {
-    buttonsSwapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    buttonsSwapped = Window::AreMouseButtonsSwapped();
     mouseButtonNames[0] = buttonsSwapped ? "MOUSE2" : "MOUSE1";
     mouseButtonNames[1] = buttonsSwapped ? "MOUSE1" : "MOUSE2";
 
@@ -168,10 +165,7 @@ void Controls::Update()
         if (timers)
             lockTime += timers->frameTime;
         if (lockTime > kStaleLockSeconds) {
-            bool anyDown = false;
-            for (int vk = 0; vk < 256 && !anyDown; ++vk)
-                anyDown = (GetAsyncKeyState(vk) & 0x8000) != 0;
-            if (!anyDown) {
+            if (!Window::IsAnySystemKeyDown()) {
                 inputLocked = false;
                 lockTime = 0.0f;
             }

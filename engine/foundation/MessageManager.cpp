@@ -1,11 +1,10 @@
 #include "engine/foundation/MessageManager.h"
 
-#include <windows.h>
-
 #include <ctime>
 
 #include "engine/foundation/Error.h"
 #include "engine/foundation/ExecutableDirectory.h"
+#include "engine/foundation/Paths.h"
 
 namespace KorvaneEngine {
 
@@ -45,24 +44,6 @@ std::string DateTimeText()
     return text;
 }
 
-// Creates every missing folder of a path (backslashes or slashes).
-void CreateFolders(const std::string& folder)
-{
-    if (folder.empty())
-        return;
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return;
-    size_t cut = folder.find_last_of("\\/");
-    if (cut != std::string::npos && cut > 0) {
-        std::string parent = folder.substr(0, cut);
-        // Stop at a drive ("C:") or the start of a share ("\\server").
-        if (!(parent.size() == 2 && parent[1] == ':') && parent.find_first_not_of("\\/") != std::string::npos)
-            CreateFolders(parent);
-    }
-    CreateDirectoryA(folder.c_str(), nullptr);
-}
-
 } // namespace
 
 MessageManager::MessageManager(const std::string& name, bool enabled, bool reopenPerMessage,
@@ -82,7 +63,7 @@ MessageManager::MessageManager(const std::string& name, bool enabled, bool reope
     else
         folder = GetExecutableDirectory() + "\\" + directory;
     filePath_ = folder + "\\" + filePath_ + ".html";
-    CreateFolders(folder);
+    CreateDirectories(folder + "\\");
 
     Open("wt");
     if (!file_)

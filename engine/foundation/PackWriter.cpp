@@ -7,9 +7,8 @@
 #include <set>
 
 #ifdef _WIN32
-#include <windows.h>
-
 #include "engine/foundation/FileBinary.h"
+#include "engine/foundation/SafeSave.h"
 #endif
 
 namespace KorvaneEngine {
@@ -89,7 +88,7 @@ bool CopyFrom(FILE* out, const std::string& path, uint64_t size)
 bool ReplaceWith(const std::string& temporary, const std::string& target)
 {
 #ifdef _WIN32
-    return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileOver(temporary, target);
 #else
     return std::rename(temporary.c_str(), target.c_str()) == 0;
 #endif

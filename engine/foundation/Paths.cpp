@@ -136,7 +136,8 @@ std::string CombinePath(const std::string& base, const std::string& relative)
 void CreateDirectories(const std::string& path)
 {
     const std::string full = FullFilePath(path);
-    for (size_t slash = full.find('\\'); slash != std::string::npos; slash = full.find('\\', slash + 1))
+    for (size_t slash = full.find_first_of("\\/"); slash != std::string::npos;
+         slash = full.find_first_of("\\/", slash + 1))
         if (slash > 0)
             CreateDirectoryA(full.substr(0, slash + 1).c_str(), nullptr);
 }

@@ -23,8 +23,9 @@ void ChangeExtension(std::string& path, const std::string& extension);
 std::string MakeAbsolute(const std::string& path);
 // base\relative with "folder\.." pairs folded; relative alone when either is empty.
 std::string CombinePath(const std::string& base, const std::string& relative);
-// Creates every folder of path up to its last backslash; what follows it is a
-// file name. Failures (existing folders) are ignored.
+// Creates every folder of path up to its last backslash (or slash); what
+// follows it is a file name. A relative path is taken from the program folder.
+// Failures (existing folders) are ignored. The engine's one folder creator.
 void CreateDirectories(const std::string& path);
 // A file or folder exists at path (a drive path as is, else from the program folder).
 bool DiskFileExists(const std::string& path);

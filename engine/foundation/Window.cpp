@@ -450,4 +450,36 @@ bool ReadRegistryString(const std::string& keyPath, const std::string& valueName
     return ReadRegistryString(3, keyPath, valueName, out) || ReadRegistryString(2, keyPath, valueName, out);
 }
 
+Vector2i Window::GetScreenCursorPosition()
+{
+    POINT p = {0, 0};
+    GetCursorPos(&p);
+    return Vector2i(p.x, p.y);
+}
+
+Vector2i Window::ScreenToClient(const Vector2i& point) const
+{
+    POINT p = {point.x, point.y};
+    ::ScreenToClient(handle, &p);
+    return Vector2i(p.x, p.y);
+}
+
+int Window::StepCursorDisplayCount(bool show)
+{
+    return ::ShowCursor(show ? TRUE : FALSE);
+}
+
+bool Window::AreMouseButtonsSwapped()
+{
+    return GetSystemMetrics(SM_SWAPBUTTON) != 0;
+}
+
+bool Window::IsAnySystemKeyDown()
+{
+    for (int vk = 0; vk < 256; ++vk)
+        if (GetAsyncKeyState(vk) & 0x8000)
+            return true;
+    return false;
+}
+
 } // namespace KorvaneEngine

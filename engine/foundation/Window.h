@@ -65,6 +65,18 @@ public:
     uint16_t GetKeyCode() const { return keyCode; }
     void ClearKeyPending() { keyPending = false; }
 
+    // The system's side of the input controls, so that they make no platform
+    // calls of their own.
+    // The cursor on the screen, and a screen point in this window's client area.
+    static Vector2i GetScreenCursorPosition();
+    Vector2i ScreenToClient(const Vector2i& point) const;
+    // Shows or hides the system cursor one step; the system's display counter after it.
+    static int StepCursorDisplayCount(bool show);
+    // The user has swapped the left and right mouse buttons.
+    static bool AreMouseButtonsSwapped();
+    // Any key or mouse button is down right now, as the system sees it.
+    static bool IsAnySystemKeyDown();
+
 private:
     static LRESULT CALLBACK StaticProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

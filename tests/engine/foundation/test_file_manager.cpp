@@ -357,6 +357,10 @@ TEST(Paths, DiskFoldersAndFiles)
     EXPECT_TRUE(DiskFileExists("tmp_paths\\one\\two"));
     EXPECT_FALSE(DiskFileExists("tmp_paths\\one\\two\\file.txt"));
     EXPECT_TRUE(DiskFileExists(dir + "\\one"));
+    CreateDirectories("tmp_paths/three\\four/file.txt");
+    EXPECT_TRUE(DiskFileExists(dir + "\\three\\four"));
+    CreateDirectories(dir + "\\five\\six\\"); // a full path, ending in its folder
+    EXPECT_TRUE(DiskFileExists(dir + "\\five\\six"));
     EXPECT_FALSE(DiskFileExists(""));
     TestSupport::RemoveTree(dir);
 

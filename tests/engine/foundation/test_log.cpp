@@ -127,6 +127,11 @@ TEST(Log, FilePaths)
         EXPECT_EQ(log.GetFilePath(), exe + "\\tmp_log_rel\\deeper\\short.html");
     }
     EXPECT_TRUE(FileExists(exe + "\\tmp_log_rel\\deeper\\short.html"));
+    {
+        // Slashes separate folders as well as backslashes do.
+        MessageManager log("Game", true, false, "tmp_log_rel/slashed\\and/deep", "short");
+    }
+    EXPECT_TRUE(FileExists(exe + "\\tmp_log_rel\\slashed\\and\\deep\\short.html"));
     RemoveTree(exe + "\\tmp_log_rel");
 
     std::string abs = MakeTempDir("log_abs");
