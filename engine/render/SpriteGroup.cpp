@@ -178,6 +178,12 @@ void SpriteGroup::SetVisible(bool visible)
 
 void SpriteGroup::SetShader(ShaderDescriptor* shader) { model_->SetShader(shader); }
 
+void SpriteGroup::SetCamera(Camera* camera)
+{
+    camera_ = camera ? camera : CameraManager::Instance()->GetDefaultCamera();
+    model_->SetCamera(camera_);
+}
+
 SpriteGroupManager::SpriteGroupManager() {}
 
 SpriteGroupManager::~SpriteGroupManager() { ResetInstance(this); }

@@ -64,6 +64,10 @@ public:
     const Vector3& GetCentre() const { return centre_; }
     uint32_t GetCapacity() const { return capacity_; }
     Camera* GetCamera() const { return camera_; }
+    // The camera the sprites face and the model is drawn through (null: the
+    // camera manager's default camera), for a group that lives on another
+    // camera than its template's.
+    void SetCamera(Camera* camera);
     uint32_t GetFreeCount() const { return static_cast<uint32_t>(freeList_.size()); }
     // The sprites drawn by the last rebuild, in drawing order.
     const std::vector<SpriteRecord*>& GetDrawList() const { return drawList_; }
