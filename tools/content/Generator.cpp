@@ -24,6 +24,7 @@ const Module kModules[] = {
     AddFonts,
     AddFontTable,
     AddConsole,
+    AddBackground,
 };
 
 } // namespace

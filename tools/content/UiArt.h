@@ -8,4 +8,13 @@ namespace Content {
 // The console picture's colour (a dark blue-green), before the panel's alpha.
 const uint8_t kConsoleColour[3] = {16, 52, 64};
 
+// The menu background (data\ui\background): the resources' group and the
+// description's prefix; the sky's top colour (the top row of the screen,
+// before the vignette); its breathing speed in frames a second; the alpha of
+// the cloud layer's colour.
+const char kBackgroundGroup[] = "background";
+const uint8_t kSkyTop[3] = {28, 40, 96};
+const float kSkySpeed = 0.2f;
+const float kCloudAlpha = 0.5f;
+
 } // namespace Content
