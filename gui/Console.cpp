@@ -111,6 +111,10 @@ Console::Console(const std::string& versionText, const ShaderDescriptor& backgro
         input_ = gui->CreateEditBox(GUIWindow::kShown, Vector2(promptWidth, lineHeight_ + margin_), Vector2(0, 0),
             nullptr, nullptr, fontId_, kBlue, Vector2(0, 0), 255, screenWidth_ * 4.0f, screenWidth_ - promptWidth,
             cursorCharacter, panel_);
+        // Closed, like after Close: the line takes keys only once the panel is
+        // down, so the toggle key's own character, which can arrive a frame
+        // after the key, is not typed into it.
+        input_->active = false;
     }
 
     banner_ = PadToWidth(NarrowToWide(versionText), L' ', true);

@@ -286,7 +286,8 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
     ASSERT_TRUE(WaitForState(Console::kOpen));
     EXPECT_NEAR(console->GetPanel()->GetPosition().y, 600 - 308, 0.01f);
     EXPECT_TRUE(console->GetInputLine()->active);
-    Frame();
+    Frames(3);
+    EXPECT_EQ(Input(), L"") << "the key's own character is not typed into the line";
     // The panel's colour fills the top band, blended at 0.95.
     EXPECT_TRUE(BlendedAt(790, 590, clear, 0.95f));
     // Below the panel nothing changed.
@@ -299,6 +300,7 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
     EXPECT_EQ(Input(), L"\\ui_console_");
     EXPECT_EQ(Printed(mark), L"\\ui_con\n    \\ui_console_alpha\n    \\ui_console_key\n    \\ui_console_size\n"
                              L"    \\ui_console_speed\n");
+    ASSERT_GT(console->GetPieces().size(), mark);
     EXPECT_EQ(console->GetPieces()[mark].color.z, 1.0f) << "the typed start in blue";
     Type("al");
     Key("Tab");
