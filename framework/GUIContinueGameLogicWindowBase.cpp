@@ -1,0 +1,9 @@
+#include "framework/GUIContinueGameLogicWindowBase.h"
+
+namespace GameFramework {
+
+GUIContinueGameLogicWindowBase::GUIContinueGameLogicWindowBase() {}
+
+GUIContinueGameLogicWindowBase::~GUIContinueGameLogicWindowBase() {}
+
+} // namespace GameFramework

@@ -1,0 +1,9 @@
+#include "framework/GUIExitWindowBase.h"
+
+namespace GameFramework {
+
+GUIExitWindowBase::GUIExitWindowBase() {}
+
+GUIExitWindowBase::~GUIExitWindowBase() {}
+
+} // namespace GameFramework

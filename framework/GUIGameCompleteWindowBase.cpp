@@ -1,0 +1,9 @@
+#include "framework/GUIGameCompleteWindowBase.h"
+
+namespace GameFramework {
+
+GUIGameCompleteWindowBase::GUIGameCompleteWindowBase() {}
+
+GUIGameCompleteWindowBase::~GUIGameCompleteWindowBase() {}
+
+} // namespace GameFramework

@@ -1,0 +1,9 @@
+#include "framework/GUIGameLogicGameExitWindowBase.h"
+
+namespace GameFramework {
+
+GUIGameLogicGameExitWindowBase::GUIGameLogicGameExitWindowBase() {}
+
+GUIGameLogicGameExitWindowBase::~GUIGameLogicGameExitWindowBase() {}
+
+} // namespace GameFramework

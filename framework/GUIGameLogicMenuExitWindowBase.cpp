@@ -1,0 +1,9 @@
+#include "framework/GUIGameLogicMenuExitWindowBase.h"
+
+namespace GameFramework {
+
+GUIGameLogicMenuExitWindowBase::GUIGameLogicMenuExitWindowBase() {}
+
+GUIGameLogicMenuExitWindowBase::~GUIGameLogicMenuExitWindowBase() {}
+
+} // namespace GameFramework

@@ -1,0 +1,9 @@
+#include "framework/GUIGameLogicPauseWindowBase.h"
+
+namespace GameFramework {
+
+GUIGameLogicPauseWindowBase::GUIGameLogicPauseWindowBase() {}
+
+GUIGameLogicPauseWindowBase::~GUIGameLogicPauseWindowBase() {}
+
+} // namespace GameFramework

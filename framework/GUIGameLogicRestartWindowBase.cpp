@@ -1,0 +1,9 @@
+#include "framework/GUIGameLogicRestartWindowBase.h"
+
+namespace GameFramework {
+
+GUIGameLogicRestartWindowBase::GUIGameLogicRestartWindowBase() {}
+
+GUIGameLogicRestartWindowBase::~GUIGameLogicRestartWindowBase() {}
+
+} // namespace GameFramework

@@ -1,0 +1,9 @@
+#include "framework/GUIGameOverWindowBase.h"
+
+namespace GameFramework {
+
+GUIGameOverWindowBase::GUIGameOverWindowBase() {}
+
+GUIGameOverWindowBase::~GUIGameOverWindowBase() {}
+
+} // namespace GameFramework

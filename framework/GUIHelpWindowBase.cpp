@@ -1,0 +1,9 @@
+#include "framework/GUIHelpWindowBase.h"
+
+namespace GameFramework {
+
+GUIHelpWindowBase::GUIHelpWindowBase() {}
+
+GUIHelpWindowBase::~GUIHelpWindowBase() {}
+
+} // namespace GameFramework

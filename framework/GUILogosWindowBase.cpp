@@ -1,0 +1,9 @@
+#include "framework/GUILogosWindowBase.h"
+
+namespace GameFramework {
+
+GUILogosWindowBase::GUILogosWindowBase() {}
+
+GUILogosWindowBase::~GUILogosWindowBase() {}
+
+} // namespace GameFramework

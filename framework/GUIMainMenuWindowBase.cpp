@@ -1,0 +1,9 @@
+#include "framework/GUIMainMenuWindowBase.h"
+
+namespace GameFramework {
+
+GUIMainMenuWindowBase::GUIMainMenuWindowBase() {}
+
+GUIMainMenuWindowBase::~GUIMainMenuWindowBase() {}
+
+} // namespace GameFramework

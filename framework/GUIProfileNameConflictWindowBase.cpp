@@ -1,0 +1,9 @@
+#include "framework/GUIProfileNameConflictWindowBase.h"
+
+namespace GameFramework {
+
+GUIProfileNameConflictWindowBase::GUIProfileNameConflictWindowBase() {}
+
+GUIProfileNameConflictWindowBase::~GUIProfileNameConflictWindowBase() {}
+
+} // namespace GameFramework

@@ -1,0 +1,9 @@
+#include "framework/GUIStartGameLogicWindowBase.h"
+
+namespace GameFramework {
+
+GUIStartGameLogicWindowBase::GUIStartGameLogicWindowBase() {}
+
+GUIStartGameLogicWindowBase::~GUIStartGameLogicWindowBase() {}
+
+} // namespace GameFramework
