@@ -16,6 +16,7 @@
 #include "engine/render/ShaderDescriptor.h"
 #include "engine/render/Shader.h"
 #include "framework/Engine.h"
+#include "framework/GUIGameCursorBase.h"
 #include "framework/HighScoresTable.h"
 #include "framework/LanguageManager.h"
 #include "framework/LevelManagerBase.h"
@@ -71,8 +72,9 @@ GameBase::GameBase(const std::string& companyName_, const std::string& gameTitle
 
 GameBase::~GameBase()
 {
-    // The game logic, the windows and the cursor are deleted here, in this
-    // order, once their classes exist; until then nothing can have made them.
+    // The game logic and the windows are deleted here, in this order, once
+    // their classes exist; until then nothing can have made them.
+    DeleteMember(gameCursor);
     DeleteMember(tutorial);
     DeleteMember(highScoresTable);
     DeleteMember(profileManager);
@@ -351,7 +353,8 @@ void GameBase::Update()
         ResetWindowEvents();
     }
     UpdateWindows();
-    // The game cursor is updated here once it exists.
+    if (gameCursor)
+        gameCursor->Update();
     GameTools::SpriteManager::Instance()->Update();
     engine->Frame(0);
 

@@ -5,6 +5,7 @@
 #include "framework/SoundController.h"
 #include "gui/GUISoundManager.h"
 #include "puzzle/app/Content.h"
+#include "puzzle/app/GUIGameCursor.h"
 #include "puzzle/app/GameData.h"
 #include "puzzle/app/LevelManager.h"
 #include "puzzle/app/ProfileManager.h"
@@ -76,8 +77,11 @@ void Game::RegisterSounds()
 
 void Game::CreateWindows()
 {
-    // The cursor's effects, the background's additional layers and the relax
-    // window come first here once they exist.
+    // The menu resources are loaded now: the cursor's sparkles can be made.
+    if (GUIGameCursor* cursor = dynamic_cast<GUIGameCursor*>(gameCursor))
+        cursor->CreateEffects(gameData);
+    // The background's additional layers and the relax window come here
+    // once they exist.
     GameBase::CreateWindows();
 }
 
@@ -105,7 +109,7 @@ GameTools::DataKeeper* Game::CreateGameData()
     return data;
 }
 
-GUIGameCursorBase* Game::CreateGameCursor() { return nullptr; }
+GUIGameCursorBase* Game::CreateGameCursor() { return new GUIGameCursor(); }
 GUILogosWindowBase* Game::CreateLogosWindow() { return nullptr; }
 GUILoadingWindowBase* Game::CreateGameLoadingWindow() { return nullptr; }
 GUILoadingWindowBase* Game::CreateGameLogicLoadingWindow() { return nullptr; }

@@ -25,6 +25,7 @@ const Module kModules[] = {
     AddFontTable,
     AddConsole,
     AddBackground,
+    AddCursors,
 };
 
 } // namespace

@@ -41,4 +41,8 @@ void AddConsole(ContentSet& set, const Options& options);
 // data\ui\background (BackgroundContent.cpp).
 void AddBackground(ContentSet& set, const Options& options);
 
+// The GUI's cursor arrow and the trail and click sparkles: data\ui\cursors
+// (CursorContent.cpp; the system cursors are written by the build).
+void AddCursors(ContentSet& set, const Options& options);
+
 } // namespace Content

@@ -17,4 +17,12 @@ const uint8_t kSkyTop[3] = {28, 40, 96};
 const float kSkySpeed = 0.2f;
 const float kCloudAlpha = 0.5f;
 
+// The cursor arrow (data\ui\cursors\cursor.jpg, the same drawing in the
+// system cursors): its fill and outline colours and the picture's side; the
+// click sparkle's burst length in seconds.
+const uint8_t kCursorFill[3] = {252, 250, 240};
+const uint8_t kCursorOutline[3] = {24, 20, 40};
+const int kCursorPictureSide = 64;
+const float kClickBurstSeconds = 0.5f;
+
 } // namespace Content

@@ -68,3 +68,27 @@ std::vector<uint8_t> WriteIconFile(const std::vector<IconImage>& images)
 }
 
 } // namespace ContentTools
+
+namespace ContentTools {
+
+std::vector<uint8_t> WriteCursorFile(const std::vector<CursorImage>& cursors)
+{
+    std::vector<IconImage> images;
+    for (const CursorImage& c : cursors)
+        images.push_back(c.image);
+    std::vector<uint8_t> bytes = WriteIconFile(images);
+    if (bytes.empty())
+        return bytes;
+    auto put16 = [&](size_t at, uint16_t v) {
+        bytes[at] = static_cast<uint8_t>(v & 0xFF);
+        bytes[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    put16(2, 2);
+    for (size_t i = 0; i < cursors.size(); ++i) {
+        put16(6 + 16 * i + 4, cursors[i].hotSpotX);
+        put16(6 + 16 * i + 6, cursors[i].hotSpotY);
+    }
+    return bytes;
+}
+
+} // namespace ContentTools

@@ -17,4 +17,13 @@ struct IconImage {
 // a picture whose byte count does not match its size.
 std::vector<uint8_t> WriteIconFile(const std::vector<IconImage>& images);
 
+// A Windows ".cur" file: the icon layout with the resource type 2, each
+// directory entry carrying its picture's hot spot (pixels from the top-left)
+// where an icon keeps its planes and depth.
+struct CursorImage {
+    IconImage image;
+    uint16_t hotSpotX = 0, hotSpotY = 0;
+};
+std::vector<uint8_t> WriteCursorFile(const std::vector<CursorImage>& images);
+
 } // namespace ContentTools
