@@ -182,6 +182,7 @@ public:
     GUITools::GUIToolManager* GetGUIToolManager() const { return guiToolManager; }
     GameTools::DataKeeper* GetGameData() const { return gameData; }
     LevelManagerBase* GetLevelManager() const { return levelManager; }
+    ProfileManagerBase* GetProfileManager() const { return profileManager; }
     HighScoresTable* GetHighScoresTable() const { return highScoresTable; }
     Tutorial* GetTutorial() const { return tutorial; }
     const std::string& GetUserDataFolder() const { return userDataFolder; }

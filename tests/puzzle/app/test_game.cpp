@@ -168,13 +168,15 @@ TEST_F(InDesktop, StartsEverythingAndSavesTheSettingsAtExit)
     EXPECT_NE(GameTools::SpriteManager::Instance(), nullptr);
     EXPECT_EQ(GUIManager::Instance()->GetScreenWidth(), 800.0f);
 
-    // The cheat help follows the base banner, one highlighted line each.
+    // The cheat help follows the base banner's six lines, one highlighted
+    // line each.
     MessageManager* log = MessageManager::Instance();
     log->ClearHistory();
     game->ShowCheatBanner();
-    ASSERT_EQ(log->GetHistorySize(), 11);
-    EXPECT_EQ(log->GetHistoryRecord(2)->level, 1u);
-    const std::string lastLine = log->GetHistoryRecord(10)->text;
+    ASSERT_EQ(log->GetHistorySize(), 17);
+    EXPECT_EQ(log->GetHistoryRecord(2)->text, "- CHEAT MODE ON\n");
+    EXPECT_EQ(log->GetHistoryRecord(8)->level, 1u);
+    const std::string lastLine = log->GetHistoryRecord(16)->text;
     EXPECT_NE(lastLine.find("- Use \"Page Up\" to see remainder cheats"), std::string::npos) << lastLine;
 
     Frames(*game, 5);

@@ -1,0 +1,336 @@
+// Cheat mode in the puzzle game on the real services and shipped content:
+// the access code and the console lines are typed through xdotool into the
+// game's window a key at a time, the banner and the commands' output are read
+// from the HTML log, the panel from the display's screenshots, and the
+// commands' effects from the player's file and the .ini.
+#include "GameTestSupport.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/foundation/MessageManager.h"
+#include "engine/render/Image.h"
+#include "engine/render/RenderSystem.h"
+#include "engine/render/Shader.h"
+#include "engine/render/TextureManager.h"
+#include "framework/LevelManagerBase.h"
+#include "framework/ProfileManagerBase.h"
+#include "gui/Console.h"
+#include "gui/GUIEditBox.h"
+#include "puzzle/app/Profile.h"
+#include "support/HostShell.h"
+#include "tools/content/UiArt.h"
+#include "tools/formats/CatalogueWriter.h"
+
+using namespace KorvaneEngine;
+using namespace GameTest;
+
+namespace {
+
+const char kWindowedIni[] = "v_fullscreen 0\r\n";
+
+// Shipped content with a level list of its own.
+std::string FolderWithLevels(const std::string& name, const std::vector<int>& levels)
+{
+    return MakeProgramFolder(name, false, [&](Content::ContentSet& set) {
+        set.AddText("data\\levels\\levels.xml", ContentTools::WriteLevelsXml(levels));
+    });
+}
+
+// A level list the loaded ones never are: no stages, or an empty last one.
+class OddLevels : public GameFramework::LevelManagerBase {
+public:
+    explicit OddLevels(const std::vector<int>& counts)
+    {
+        for (size_t i = 0; i < counts.size(); ++i) {
+            stages.push_back(new GameFramework::Stage);
+            stages.back()->stageIndex = uint32_t(i);
+            stages.back()->levelCount = uint32_t(counts[i]);
+            levels.emplace_back();
+            for (int k = 0; k < counts[i]; ++k)
+                levels.back().push_back(new GameFramework::Level(uint32_t(i), uint32_t(k)));
+        }
+    }
+
+protected:
+    GameFramework::Stage* CreateStage() override { return new GameFramework::Stage; }
+    GameFramework::Level* CreateLevel() override { return new GameFramework::Level; }
+};
+
+// The puzzle game with its level manager replaced after start-up.
+class MapGame : public Puzzle::Game {
+public:
+    explicit MapGame(const std::string& folder) : Puzzle::Game(kCompany, Title(), 100, KeyPath(), folder, "demo") {}
+    void UseLevels(GameFramework::LevelManagerBase* replacement)
+    {
+        delete levelManager;
+        levelManager = replacement;
+    }
+};
+
+class InDesktop : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        game.reset();
+        TestSupport::ClearUserData(kCompany, Title());
+        if (!dir.empty())
+            TestSupport::RemoveTree(dir);
+    }
+
+    void Start(const std::string& folder)
+    {
+        ResetUserData(kWindowedIni);
+        game = std::make_unique<MapGame>(folder);
+        FocusGameWindow();
+        Frames(3);
+        dir = TestSupport::MakeTempDir("game_console");
+        shell = std::make_unique<TestSupport::HostShell>(dir);
+        // X gives the keys to the window that has the focus and the pointer.
+        ASSERT_TRUE(shell->Run("xdotool search --name '^Pelloria$' windowfocus %1 mousemove --window %1 40 40",
+                               [&] { Frame(); }));
+        Frames(3);
+    }
+
+    void Frame()
+    {
+        TestSupport::ProgramRunner::Pump();
+        game->Update();
+    }
+    void Frames(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            Frame();
+    }
+    // One X call a key, with frames between: the game takes one key a frame.
+    void Key(const std::string& keys)
+    {
+        size_t from = 0;
+        while (from < keys.size()) {
+            size_t end = keys.find(' ', from);
+            if (end == std::string::npos)
+                end = keys.size();
+            const std::string k = keys.substr(from, end - from);
+            from = end + 1;
+            if (k.empty())
+                continue;
+            EXPECT_TRUE(shell->Run("xdotool key " + k, [&] { Frame(); }, 30000)) << k;
+            Frames(2);
+        }
+        Frames(2);
+    }
+    void Type(const std::string& text)
+    {
+        std::string keys;
+        for (char c : text)
+            keys += c == '_' ? " underscore" : c == ' ' ? " space" : c == '.' ? " period" : std::string(" ") + c;
+        Key(keys);
+    }
+    void Line(const std::string& text)
+    {
+        Type(text);
+        Key("Return");
+    }
+
+    bool WaitForState(int32_t state)
+    {
+        for (int i = 0; i < 200 && Console::Instance()->GetState() != state; ++i)
+            Frame();
+        return Console::Instance()->GetState() == state;
+    }
+
+    // A pixel of the last frame, window pixels from the top-left.
+    void Pixel(uint32_t x, uint32_t y, uint8_t out[3])
+    {
+        RenderSystem::Instance()->TakeScreenshot(shot);
+        std::memcpy(out, shot.GetPixel(x, shot.GetHeight() - 1 - y), 3);
+    }
+
+    std::string Log() const { return ReadText(LogPath()); }
+
+    // Everything the console has printed.
+    std::wstring Printed() const
+    {
+        std::wstring out;
+        for (const Console::Piece& p : Console::Instance()->GetPieces())
+            out += p.text;
+        return out;
+    }
+
+    std::unique_ptr<MapGame> game;
+    std::string dir;
+    std::unique_ptr<TestSupport::HostShell> shell;
+    Image shot;
+};
+
+} // namespace
+
+TEST(Desktop, ConsoleGameTestsRunInsideAVirtualDesktop)
+{
+    if (TestSupport::InVirtualDesktop())
+        GTEST_SKIP() << "already inside";
+    EXPECT_TRUE(TestSupport::RunInVirtualDesktop("pelloria_console", 1280, 1024, "InDesktop.*"));
+}
+
+TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
+{
+    SKIP_OUTSIDE_DESKTOP();
+    Start(FolderWithLevels("console", {2, 3, 5}));
+    Console* console = Console::Instance();
+    ASSERT_NE(console, nullptr);
+    EXPECT_FALSE(console->IsEnabled());
+    // A player whose map the commands change.
+    GameFramework::ProfileManagerBase* players = game->GetProfileManager();
+    GameFramework::ProfileBase* player = players->AddProfile(L"Tester");
+    ASSERT_NE(player, nullptr);
+    players->SetCurrentProfile(player, true);
+    player->SetCurrentPosition(GameFramework::Level(1, 2));
+    player->Save();
+
+    // The key does nothing before the code.
+    uint8_t before[3];
+    Pixel(512, 6, before);
+    Key("grave");
+    EXPECT_EQ(console->GetState(), Console::kClosed);
+    EXPECT_EQ(Log().find("CHEAT MODE ON"), std::string::npos);
+
+    // A wrong character starts over; then the code, a key a frame.
+    Type("my ow");
+    Key("z");
+    Type("my own trick");
+    ASSERT_TRUE(console->IsEnabled());
+    ASSERT_TRUE(WaitForState(Console::kOpen));
+    const std::string log = Log();
+    EXPECT_NE(log.find("- CHEAT MODE ON"), std::string::npos);
+    EXPECT_NE(log.find("- Console command \"g_disable_cheats\" - cheat mode off"), std::string::npos);
+    EXPECT_NE(log.find("- Use \"Page Up\" to see remainder cheats"), std::string::npos);
+    // The panel's colour in the top band, at 0.95.
+    uint8_t top[3];
+    Pixel(512, 6, top);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(top[i], before[i] + 0.95 * (Content::kConsoleColour[i] - before[i]), 10) << i;
+
+    // Completion and the blend.
+    Type("ui_con");
+    Key("Tab");
+    EXPECT_EQ(console->GetInputLine()->GetText(), L"\\ui_console_");
+    Key("Escape");
+    Line("ui_console_alpha 0.5");
+    Frames(2);
+    Pixel(512, 6, top);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(top[i], before[i] + 0.5 * (Content::kConsoleColour[i] - before[i]), 10) << i;
+
+    // The occupation: five lines, in the log and on the panel.
+    Line("d_get_manages_occupation");
+    const std::string counts = Log();
+    const ShaderManager* shaders = ShaderManager::Instance();
+    EXPECT_NE(counts.find("Shader users count: " + std::to_string(shaders->GetUserCount())), std::string::npos);
+    EXPECT_NE(counts.find("Shaders count: " + std::to_string(shaders->GetShaderCount())), std::string::npos);
+    EXPECT_NE(counts.find("Textures count: " + std::to_string(shaders->GetTextureManager()->GetTextureCount())),
+        std::string::npos);
+    EXPECT_NE(counts.find("Models count: "), std::string::npos);
+    EXPECT_NE(counts.find("Sounds count: "), std::string::npos);
+    const std::wstring printed = Printed();
+    for (const wchar_t* line : {L"Shader users count: ", L"Shaders count: ", L"Textures count: ", L"Models count: ",
+             L"Sounds count: "})
+        EXPECT_NE(printed.find(line), std::wstring::npos) << line;
+
+    // The statistics switch is stored, and saved at exit.
+    Line("d_show_statistics 1");
+    EXPECT_EQ(Config::Instance()->GetValueString("d_show_statistics"), "1");
+
+    // Every level open: the last of the last stage reached, back to the start.
+    Line("g_open_map");
+    EXPECT_EQ(player->GetReachedPosition(), GameFramework::Level(2, 4));
+    EXPECT_EQ(player->GetCurrentPosition(), GameFramework::Level(0, 0));
+    {
+        Puzzle::Profile stored(player->GetFileName(), game->GetUserDataFolder());
+        EXPECT_EQ(stored.GetReachedPosition(), GameFramework::Level(2, 4));
+        EXPECT_EQ(stored.GetCurrentPosition(), GameFramework::Level(0, 0));
+    }
+
+    // Cheats off: the console closes and its key is dead; the code works
+    // again.
+    Line("g_disable_cheats");
+    EXPECT_FALSE(console->IsEnabled());
+    ASSERT_TRUE(WaitForState(Console::kClosed));
+    Key("grave");
+    Frames(5);
+    EXPECT_EQ(console->GetState(), Console::kClosed);
+    Type("my own trick");
+    EXPECT_TRUE(console->IsEnabled());
+    EXPECT_TRUE(WaitForState(Console::kOpen));
+
+    game.reset();
+    const std::string ini = ReadText(IniPath());
+    EXPECT_NE(ini.find("ui_console_alpha 0.500000\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("d_show_statistics 1\r\n"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("say "), std::string::npos);
+}
+
+TEST_F(InDesktop, CommandsReportTheResourcesAndMapCommandsKeepAProfileTheyCannotChange)
+{
+    SKIP_OUTSIDE_DESKTOP();
+    // No stages, or an empty last one: the map cannot be opened, and the
+    // player's file stays as it is.
+    Start(FolderWithLevels("console_levels", {2, 3}));
+    GameFramework::ProfileManagerBase* players = game->GetProfileManager();
+    GameFramework::ProfileBase* player = players->AddProfile(L"Tester");
+    ASSERT_NE(player, nullptr);
+    players->SetCurrentProfile(player, true);
+    const std::string file = player->GetFilePath();
+    const std::vector<unsigned char> bytes = TestSupport::ReadFileBytes(file);
+    ASSERT_FALSE(bytes.empty());
+    Config* config = Config::Instance();
+    std::string name;
+    for (const std::vector<int>& counts : {std::vector<int>{}, std::vector<int>{2, 0}}) {
+        game->UseLevels(new OddLevels(counts));
+        MessageManager::Instance()->ClearHistory();
+        config->ExecuteLine("g_open_map", &name);
+        game->HandleConsoleCommands();
+        EXPECT_EQ(TestSupport::ReadFileBytes(file), bytes);
+        EXPECT_EQ(player->GetReachedPosition(), GameFramework::Level(0, 0));
+        EXPECT_TRUE(config->IsCommandDone("g_open_map"));
+        ASSERT_EQ(MessageManager::Instance()->GetHistorySize(), 1);
+        EXPECT_NE(MessageManager::Instance()->GetHistoryRecord(0)->text.find("no last level"), std::string::npos);
+    }
+
+    // Video memory in MiB with two decimals; one line a loaded texture;
+    // a command issued twice before a frame acts once.
+    const TextureManager* textures = ShaderManager::Instance()->GetTextureManager();
+    config->ExecuteLine("d_get_used_video_memory_size", &name);
+    config->ExecuteLine("d_get_used_video_memory_size", &name);
+    config->ExecuteLine("d_get_loaded_textures", &name);
+    game->HandleConsoleCommands();
+    const std::string text = Log();
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "Video Memory Used: %.2f Mb", textures->GetUsedMemory() / 1048576.0);
+    size_t first = text.find(expected);
+    EXPECT_NE(first, std::string::npos) << expected;
+    EXPECT_EQ(text.find(expected, first + 1), std::string::npos) << "once";
+    size_t lines = 0;
+    for (size_t at = text.find("Texture "); at != std::string::npos; at = text.find("Texture ", at + 1))
+        lines += text.compare(at, 8 + std::to_string(lines).size() + 2, "Texture " + std::to_string(lines) + ": ") == 0;
+    EXPECT_EQ(lines, textures->GetTextureCount());
+    EXPECT_GT(lines, 0u);
+
+    // Reset: the map back to the start, the saved game gone, saved.
+    player->SetReachedPosition(GameFramework::Level(0, 0), false);
+    player->SetSavedGame(true);
+    player->SetCurrentPosition(GameFramework::Level(0, 1));
+    player->Save();
+    config->ExecuteLine("g_reset_map", &name);
+    Frame();
+    EXPECT_FALSE(player->HasSavedGame());
+    EXPECT_EQ(player->GetCurrentPosition(), GameFramework::Level(0, 0));
+    Puzzle::Profile stored(player->GetFileName(), game->GetUserDataFolder());
+    EXPECT_FALSE(stored.HasSavedGame());
+    // Without a player the commands are only set done.
+    players->SetCurrentProfile(nullptr, false);
+    config->ExecuteLine("g_reset_map", &name);
+    config->ExecuteLine("g_open_map", &name);
+    Frame();
+    EXPECT_TRUE(config->IsCommandDone("g_reset_map"));
+    EXPECT_TRUE(config->IsCommandDone("g_open_map"));
+}
