@@ -378,6 +378,7 @@ TEST_F(Widgets, ShippedFontsLoadAndTheirTextReads)
 {
     Content::ContentSet set;
     Content::AddFonts(set, Content::Options());
+    Content::AddFontTable(set, Content::Options());
     ASSERT_TRUE(set.Has("data\\ui\\fonts\\fonts_basic.xml"));
     ASSERT_TRUE(set.Has("data\\ui\\fonts\\dejavu_licence.txt"));
     GUIFontManager& fonts = *scene.gui->GetFontManager();

@@ -1,8 +1,8 @@
 // The bitmap fonts: each font of Fonts.h rasterised by FreeType from
 // fonts-dejavu-core into an atlas (a white diffuse picture and an 8-bit
 // opacity picture of the same power-of-two size) and a KEFNT glyph table, in
-// one folder a language, with the font table data\ui\fonts\fonts_basic.xml
-// and the fonts' licence beside them.
+// one folder a language, with the fonts' licence beside them. The font table
+// that names them is the font-table module's.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -20,13 +20,11 @@
 #include "tools/content/Generator.h"
 #include "tools/content/Modules.h"
 #include "tools/formats/FontFileWriter.h"
-#include "tools/formats/XmlWriter.h"
 
 namespace Content {
 
 namespace {
 
-using ContentTools::XmlElement;
 
 // The Debian package's folder, as Wine sees the host (drive Z: is /).
 // PELLORIA_FONT_DIR overrides it (a host path or a Windows one).
@@ -228,14 +226,12 @@ std::vector<uint8_t> WriteTga(uint32_t w, uint32_t h, uint32_t channels, const s
 void AddFonts(ContentSet& set, const Options& options)
 {
     FreeType freetype;
-    XmlElement table("fonts");
     for (const Fonts::Font& font : Fonts::kFonts) {
         FT_Face face = freetype.Open(font.face);
         uint32_t h = 0;
         std::vector<Glyph> glyphs = Rasterise(face, font, &h);
         const Atlas atlas = Pack(glyphs, h);
         ContentTools::FontFile file;
-        float spaceRatio = 0;
         for (const Glyph& g : glyphs) {
             ContentTools::FontGlyphRecord r;
             r.code = g.code;
@@ -246,32 +242,20 @@ void AddFonts(ContentSet& set, const Options& options)
             r.w = r.ratio * (float(h) / float(atlas.height)) * float(atlas.height) / float(atlas.width);
             r.h = float(h) / float(atlas.height);
             file.glyphs.push_back(r);
-            if (g.code == ' ')
-                spaceRatio = r.ratio;
         }
         const std::vector<uint8_t> kefnt = ContentTools::WriteFontFile(file);
         const std::vector<uint8_t> white(size_t(atlas.width) * atlas.height * 3, 255);
         const std::vector<uint8_t> diffuse = WriteTga(atlas.width, atlas.height, 3, white);
         const std::vector<uint8_t> opacity = WriteTga(atlas.width, atlas.height, 1, atlas.coverage);
 
-        XmlElement& entry = table.Add("font");
-        entry.Set("name", font.name).Set("size", font.size);
-        // Blanks advance by the space ratio.
-        entry.Add("properties").Set("space", spaceRatio);
         for (int l = 0; l < Fonts::kLanguageCount; ++l) {
             const std::string code = Fonts::kLanguages[l];
             const std::string base = std::string("ui\\fonts\\") + code + "\\" + font.name;
             set.Add("data\\" + base + ".kefnt", kefnt);
             set.Add("data\\" + base + "_diffuse.tga", diffuse);
             set.Add("data\\" + base + "_opacity.tga", opacity);
-            XmlElement& language = l == 0 ? entry : entry.Add(code);
-            language.Add("description_file_path").Set("path", base + ".kefnt");
-            language.Add("diffuse_image_path").Set("path", base + "_diffuse.tga");
-            language.Add("opacity_image_path").Set("path", base + "_opacity.tga");
         }
     }
-    set.AddText("data\\ui\\fonts\\fonts_basic.xml", ContentTools::WriteXml(table));
-    set.AddText("data\\ui\\fonts\\fonts_additional.xml", ContentTools::WriteXml(XmlElement("fonts")));
     // The fonts' licence travels with them.
     const std::vector<uint8_t> licence = ReadHostFile("Z:\\usr\\share\\doc\\fonts-dejavu-core\\copyright");
     set.Add("data\\ui\\fonts\\dejavu_licence.txt", licence);

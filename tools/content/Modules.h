@@ -26,12 +26,12 @@ void AddPictures(ContentSet& set, const Options& options);
 // Every puzzle's cuts, one file a size, and its preview: data\puzzles\NN
 // (PuzzlesContent.cpp).
 void AddPuzzles(ContentSet& set, const Options& options);
-// Bitmap fonts rasterised from fonts-dejavu-core and the font table:
+// Bitmap fonts rasterised from fonts-dejavu-core, one folder a language:
 // data\ui\fonts (FontsContent.cpp).
 void AddFonts(ContentSet& set, const Options& options);
 // The font table over those fonts, and the check that every character the
 // texts and windows show has a glyph: data\ui\fonts\fonts_*.xml
-// (FontTableContent.cpp). After AddFonts, whose table it replaces.
+// (FontTableContent.cpp). After AddFonts, whose files it names.
 void AddFontTable(ContentSet& set, const Options& options);
 
 // The console panel's picture: data\ui\console (ConsoleContent.cpp).
