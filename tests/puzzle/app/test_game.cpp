@@ -277,9 +277,13 @@ TEST_F(InDesktop, FocusLossPausesTheMusicAndIdlesUntilTheFocusIsBack)
     EXPECT_EQ(menu->GetFadeState(), MusicTrack::kFadeIn);
     const float start = menu->GetVolume();
     EXPECT_LT(start, 0.1f);
-    const double t = Seconds([&] { Frames(*game, 20); });
+    // Focused frames take the full path, never the idle one, which would mark
+    // the game paused again (timing them would only measure the machine).
+    for (int i = 0; i < 20; ++i) {
+        Frames(*game, 1);
+        EXPECT_FALSE(game->IsPausedByFocusLoss()) << "frame " << i;
+    }
     EXPECT_GT(menu->GetVolume(), start);
-    EXPECT_LT(t, 2.0) << "focused frames do not idle";
 }
 
 TEST_F(InDesktop, AWindowModeChangeResetsTheDisplayOnceTwoFramesLater)
