@@ -131,12 +131,13 @@ bool LaunchInVirtualDesktop(const std::string& name, uint32_t width, uint32_t he
     return waited == WAIT_OBJECT_0;
 }
 
-bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter)
+bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter,
+                         uint32_t timeoutMs)
 {
     const std::string result = KorvaneEngine::GetExecutableDirectory() + "\\desktop_" + name + ".xml";
     DeleteFileA(result.c_str());
     if (!LaunchInVirtualDesktop(name, width, height,
-                                "--gtest_filter=" + filter + " --gtest_output=xml:\"" + result + "\""))
+                                "--gtest_filter=" + filter + " --gtest_output=xml:\"" + result + "\"", timeoutMs))
         return false;
 
     std::vector<unsigned char> bytes = ReadFileBytes(result);

@@ -22,7 +22,9 @@ void RemoveTree(const std::string& path);
 // (explorer /desktop=name,WxH), limited to the tests matching filter, and
 // waits for it; true when at least one test ran and none failed. The copy's
 // output joins this program's. InVirtualDesktop is true inside such a copy.
-bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter);
+// The copy is ended after timeoutMs (the tests then count as failed).
+bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter,
+                         uint32_t timeoutMs = 300000);
 bool InVirtualDesktop();
 // The same for any program (a benchmark): runs this program again inside the
 // desktop with the given arguments; true when it ended within the time limit.

@@ -21,6 +21,7 @@ const Module kModules[] = {
     AddWindows,
     AddPictures,
     AddPuzzles,
+    AddGameObjects,
     AddFonts,
     AddFontTable,
     AddConsole,

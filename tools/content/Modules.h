@@ -36,6 +36,8 @@ void AddFontTable(ContentSet& set, const Options& options);
 
 // The console panel's picture: data\ui\console (ConsoleContent.cpp).
 void AddConsole(ContentSet& set, const Options& options);
+// The level's game objects: data\game_objects (GameObjectsContent.cpp).
+void AddGameObjects(ContentSet& set, const Options& options);
 
 // The animated menu background, its description and both resource lists:
 // data\ui\background (BackgroundContent.cpp).
