@@ -228,6 +228,25 @@ struct LevelGame {
     }
 };
 
+// One game for a whole test suite, made only inside the virtual-desktop run
+// (outside it the suite's tests skip, and there is none).
+inline LevelGame* StartSuiteGame(const char* name, bool scripted = true, const char* ini = kWindowedIni)
+{
+    if (!TestSupport::InVirtualDesktop())
+        return nullptr;
+    LevelGame* g = new LevelGame;
+    g->Start(GameTest::MakeProgramFolder(name), scripted, ini);
+    return g;
+}
+
+inline void StopSuiteGame(LevelGame*& game)
+{
+    if (game)
+        game->Stop();
+    delete game;
+    game = nullptr;
+}
+
 inline GameFramework::ProfileManagerBase* LevelGame::ProfileManagerOf(GameFramework::GameBase& g)
 {
     // The game base keeps its profile manager protected; a member pointer

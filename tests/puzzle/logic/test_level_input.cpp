@@ -18,20 +18,8 @@ const char kFullSizeIni[] = "v_fullscreen 0\r\nv_mode 800x600x32\r\n";
 
 class Input : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!TestSupport::InVirtualDesktop())
-            return;
-        game = new LevelGame;
-        game->Start(GameTest::MakeProgramFolder("level_input"), false, kFullSizeIni);
-    }
-    static void TearDownTestSuite()
-    {
-        if (game)
-            game->Stop();
-        delete game;
-        game = nullptr;
-    }
+    static void SetUpTestSuite() { game = StartSuiteGame("level_input", false, kFullSizeIni); }
+    static void TearDownTestSuite() { StopSuiteGame(game); }
     void SetUp() override
     {
         if (!game)

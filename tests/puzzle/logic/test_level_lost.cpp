@@ -12,20 +12,8 @@ namespace {
 
 class Level : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!TestSupport::InVirtualDesktop())
-            return;
-        game = new LevelGame;
-        game->Start(GameTest::MakeProgramFolder("level_lost"));
-    }
-    static void TearDownTestSuite()
-    {
-        if (game)
-            game->Stop();
-        delete game;
-        game = nullptr;
-    }
+    static void SetUpTestSuite() { game = StartSuiteGame("level_lost"); }
+    static void TearDownTestSuite() { StopSuiteGame(game); }
     static inline LevelGame* game = nullptr;
 };
 

@@ -26,20 +26,8 @@ const float kEps = 0.001f;
 
 class Parts : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!TestSupport::InVirtualDesktop())
-            return;
-        game = new LevelGame;
-        game->Start(GameTest::MakeProgramFolder("level_parts"));
-    }
-    static void TearDownTestSuite()
-    {
-        if (game)
-            game->Stop();
-        delete game;
-        game = nullptr;
-    }
+    static void SetUpTestSuite() { game = StartSuiteGame("level_parts"); }
+    static void TearDownTestSuite() { StopSuiteGame(game); }
     void TearDown() override
     {
         if (game) {

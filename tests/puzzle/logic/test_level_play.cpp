@@ -17,20 +17,8 @@ namespace {
 
 class Level : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!TestSupport::InVirtualDesktop())
-            return;
-        game = new LevelGame;
-        game->Start(GameTest::MakeProgramFolder("level_play"));
-    }
-    static void TearDownTestSuite()
-    {
-        if (game)
-            game->Stop();
-        delete game;
-        game = nullptr;
-    }
+    static void SetUpTestSuite() { game = StartSuiteGame("level_play"); }
+    static void TearDownTestSuite() { StopSuiteGame(game); }
     void TearDown() override
     {
         if (game)
