@@ -6,9 +6,13 @@
 // desktop, where the windowed mode exists.
 #include "LevelTestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "engine/foundation/Config.h"
 #include "engine/render/d3d7/RenderSystem_D3D7.h"
+#include "gui/Console.h"
+#include "gui/GUICursor.h"
 
 using namespace LevelTest;
 
@@ -41,11 +45,17 @@ std::string Processor()
 
 struct Times {
     double input = 0, sound = 0, update = 0, frame = 0, device = 0;
+    // The input step's parts: the window's message pump, the controls, the
+    // widgets' update, the console's (the rest: config and timers).
+    double pump = 0, controls = 0, widgets = 0, console = 0;
+    // One extra cursor query per frame where the widgets' update makes its
+    // own (probe passes only): under Wine GetCursorPos waits on the X server.
+    double query = 0;
     size_t elements = 0;
 };
 
 // kFrames frames of the level; device: time the device calls as well.
-Times Measure(LevelGame& g, bool device)
+Times Measure(LevelGame& g, bool device, bool probe = false)
 {
     RenderSystem_D3D7* r = static_cast<RenderSystem_D3D7*>(RenderSystem::Instance());
     r->ResetDeviceCallCounters();
@@ -54,8 +64,26 @@ Times Measure(LevelGame& g, bool device)
     Engine* engine = g.game->GetEngine();
     for (int i = 0; i < kFrames; ++i) {
         TestSupport::ProgramRunner::Pump();
+        // The engine's input step in Engine::UpdateInput's order, its parts timed apart.
         const double a = Now();
-        engine->UpdateInput();
+        Config::Instance()->Update();
+        TimerManager::Instance()->Update();
+        const double w0 = Now();
+        Window::Instance()->Update();
+        const double w1 = Now();
+        Controls::Instance()->Update();
+        if (probe) {
+            const double q0 = Now();
+            Controls::Instance()->GetCursorPosition();
+            t.query += Now() - q0;
+        }
+        const double w2 = Now();
+        GUIManager::Instance()->Update();
+        const double w25 = Now();
+        if (Console* console = Console::Instance())
+            console->Update();
+        MessageManager::Instance()->ClearHistory();
+        const double w3 = Now();
         TimerManager::Instance()->AdvanceFrame(kFrame);
         const double s = Now();
         g.game->GetSoundController()->Update();
@@ -66,6 +94,10 @@ Times Measure(LevelGame& g, bool device)
         engine->Frame(0);
         const double d = Now();
         t.input += s - a;
+        t.pump += w1 - w0;
+        t.controls += w2 - w1;
+        t.widgets += w25 - w2;
+        t.console += w3 - w25;
         t.sound += b - s;
         t.update += c - b;
         t.frame += d - c;
@@ -104,8 +136,10 @@ int Run()
     for (int i = 0; i < 30; ++i)
         g.Frame();
 
+    std::printf("widgets: %u\n", GUIManager::Instance()->GetWidgetCount());
     const Times plain = Measure(g, false);
     const Times timed = Measure(g, true);
+    const Times probed = Measure(g, false, true);
     const double ms = 1000.0 / kFrames;
     std::printf("elements on the path: %.1f on average in the first pass, %.1f in the second; failing: %s\n",
                 double(plain.elements) / kFrames, double(timed.elements) / kFrames,
@@ -113,11 +147,19 @@ int Run()
     std::printf("ms per frame: GameLogic::Update %.3f; engine frame step (update, draw, present) %.3f; "
                 "input step %.3f; music and sound controller %.3f\n",
                 plain.update * ms, plain.frame * ms, plain.input * ms, plain.sound * ms);
+    std::printf("input step: window message pump %.3f, controls %.3f, widgets %.3f, console %.3f\n", plain.pump * ms,
+                plain.controls * ms, plain.widgets * ms, plain.console * ms);
     std::printf("with the device calls timed: frame step %.3f, inside device calls %.3f\n", timed.frame * ms,
                 timed.device * ms);
     const double own = timed.update + timed.frame + timed.input + timed.sound - timed.device;
     std::printf("own CPU work (game logic + engine, device calls excluded): %.3f ms per frame\n", own * ms);
     std::printf("of which the engine's frame step without the device: %.3f ms\n", (timed.frame - timed.device) * ms);
+    const size_t cursors = std::count_if(GUIManager::Instance()->GetCursors().begin(),
+                                         GUIManager::Instance()->GetCursors().end(),
+                                         [](const GUICursor* c) { return c != nullptr; });
+    std::printf("one cursor query (Win32 GetCursorPos) %.3f ms; the widgets' update makes %u; own CPU work without "
+                "them: %.3f ms per frame\n",
+                probed.query * ms, unsigned(cursors), (own - cursors * probed.query) * ms);
     std::fflush(stdout);
     g.Stop();
     return 0;
