@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +11,22 @@
 #include "engine/foundation/ExecutableDirectory.h"
 
 namespace TestSupport {
+
+uint64_t CommittedBytes()
+{
+    // Looked up: kernel32 has it from Windows 7 on, psapi.dll before.
+    using Query = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+    Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
+    if (!query)
+        if (HMODULE psapi = LoadLibraryA("psapi.dll"))
+            query = reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(psapi, "GetProcessMemoryInfo")));
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!query || !query(GetCurrentProcess(), &counters, sizeof(counters)))
+        return 0;
+    return counters.PagefileUsage;
+}
 
 void RemoveTree(const std::string& path)
 {

@@ -17,6 +17,11 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
 
+// The memory this process has committed, in bytes (0 when unknown). Under
+// Wine it counts the host side too (the GL driver's buffers), so a device
+// that keeps what it streams shows here.
+uint64_t CommittedBytes();
+
 // Display modes other than the screen's exist under Wine only inside a virtual
 // desktop. RunInVirtualDesktop starts this test program again inside one
 // (explorer /desktop=name,WxH), limited to the tests matching filter, and

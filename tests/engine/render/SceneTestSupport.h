@@ -92,7 +92,10 @@ struct Scene : RenderTest::Services {
         ASSERT_TRUE(TestSupport::WriteFileBytes(root + "\\data\\" + Path(name), bytes));
     }
 
-    // The engine's frame: cameras, lights, shaders, the draw pass.
+    // The engine's frame: cameras, lights, shaders, the draw pass and the
+    // present. Presenting is what lets the device reuse the memory it streamed
+    // the frame's vertices through: frames drawn without it pile that memory
+    // up until a 32-bit process has no room left.
     void Frame()
     {
         render->Refresh();
@@ -100,6 +103,7 @@ struct Scene : RenderTest::Services {
         lights->Refresh();
         shaders->Update();
         models->Render();
+        models->PresentFrame();
     }
 
     // The back buffer of the last frame (the same image, refilled each call).
