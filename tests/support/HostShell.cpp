@@ -30,10 +30,11 @@ bool HostShell::Run(const std::string& line, const std::function<void()>& pump, 
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
+    // Wine starts a host program outside its own process table and fills in
+    // no process information: the structure comes back holding stale stack
+    // values, among them handles this process really has open (its standard
+    // output seen among them), so closing "the child's" handles closed those.
+    // A host program gives no handles, so none are closed.
     const DWORD start = GetTickCount();
     while (!FileExists(folder_ + "\\" + marker)) {
         if (GetTickCount() - start > timeoutMs)
