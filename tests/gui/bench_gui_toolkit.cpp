@@ -35,6 +35,7 @@ TEST(ToolkitBenchmark, ShippedWindows)
     Content::AddFonts(kit.set, options);
     Content::AddFontTable(kit.set, options);
     Content::AddWindows(kit.set, options);
+    Content::AddRelaxWindow(kit.set, options);
     std::printf("content (texts, fonts, font table, windows): %.1f ms\n", (Now() - t) * 1000);
     kit.Open(false);
     t = Now();

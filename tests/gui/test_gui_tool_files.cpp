@@ -293,6 +293,7 @@ TEST_F(ToolFiles, GeneratedWindowDescriptionsLoadAndEveryNamedPieceOfArtIsRegist
     Content::ContentSet set;
     Content::AddTexts(set, Content::Options());
     Content::AddWindows(set, Content::Options());
+    Content::AddRelaxWindow(set, Content::Options());
     Open(set, false);
     GUIToolManager tools("cz");
     // Without a GUI manager (no device here) the font table says so and

@@ -787,6 +787,7 @@ TEST(ToolkitContent, EveryShippedWindowBuildsReadsAndClosesInBothLanguages)
     Content::AddFonts(kit.set, options);
     Content::AddFontTable(kit.set, options);
     Content::AddWindows(kit.set, options);
+    Content::AddRelaxWindow(kit.set, options);
     kit.Open(false);
     for (const char* code : Content::Texts::kLanguages) {
         SCOPED_TRACE(code);

@@ -19,6 +19,7 @@ const Module kModules[] = {
     AddTexts,
     AddCatalogue,
     AddWindows,
+    AddRelaxWindow,
     AddPictures,
     AddPuzzles,
     AddGameObjects,

@@ -19,6 +19,9 @@ void AddTexts(ContentSet& set, const Options& options);
 void AddCatalogue(ContentSet& set, const Options& options);
 // Window descriptions and their art: data\ui\windows, data\ui\models (WindowsContent.cpp).
 void AddWindows(ContentSet& set, const Options& options);
+// The relax offer's window description, over the windows module's templates
+// and art (RelaxWindowContent.cpp). After AddWindows.
+void AddRelaxWindow(ContentSet& set, const Options& options);
 
 // Every theme's pictures, previews and colours: data\themes\<theme>
 // (PicturesContent.cpp).

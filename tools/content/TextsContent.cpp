@@ -51,6 +51,12 @@ const std::vector<Entry> kTable = {
     {kGame, "options/video_mode", "Resolution", "Rozlišení"},
     {kGame, "options/defaults", "Defaults", "Výchozí"},
 
+    {kGame, "relax/title", "Relax mode", "Pohodový režim"},
+    {kGame, "relax/text", "No clock and no hurry: would you like to play on in relax mode?",
+     "Bez hodin a bez spěchu: chceš hrát dál v pohodovém režimu?"},
+    {kGame, "relax/accept", "Relax", "Pohoda"},
+    {kGame, "relax/decline", "No, thanks", "Ne, díky"},
+
     {kGame, "new_profile/title", "New player", "Nový hráč"},
     {kGame, "new_profile/text", "Type your name:", "Napiš své jméno:"},
 };

@@ -19,7 +19,7 @@ const char kFolder[] = "data\\ui\\windows\\";
 const char kResourceList[] = "data\\ui\\resources_basic.xml";
 
 // The windows (root element names, also their file names without ".xml").
-const char* const kWindowNames[] = {"window_main_menu", "window_options", "window_new_profile"};
+const char* const kWindowNames[] = {"window_main_menu", "window_options", "window_new_profile", "window_relax"};
 
 // What one description refers to, for the generator's and the tests' checks.
 struct References {
