@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/Level.h"
+
 namespace KorvaneEngine {
 class Controls;
 class Engine;
@@ -23,13 +25,14 @@ class GUIToolManager;
 namespace GameFramework {
 
 class GameLogicBase;
+class HighScoreEntry;
+class ProfileBase;
 class HighScoresTable;
 class LanguageManager;
 class LevelManagerBase;
 class ProfileManagerBase;
 class SoundController;
 class Tutorial;
-struct Level;
 struct LevelResult;
 struct Stage;
 
@@ -212,6 +215,22 @@ public:
     static bool TypeAccessCode(const KorvaneEngine::Controls& controls, std::string& buffer);
 
 protected:
+    // The window flow's steps.
+    ProfileBase* CurrentProfile() const;
+    // The level position of the level in play, (0, 0) without one.
+    Level GameLogicPosition() const;
+    // Hides from and shows to with the mode; nothing (false) when to is null.
+    bool SwitchWindow(GUIFrameworkWindow* from, GUIFrameworkWindow* to, int32_t mode);
+    // Hides the play screen and deletes the level in play.
+    void EndLevel();
+    // An in-game dialog over the play screen, which stops taking input, and
+    // the level paused; and back.
+    void PauseForWindow(GUIFrameworkWindow* overlay, int32_t mode);
+    void ResumeFromWindow(GUIFrameworkWindow* overlay);
+    // The start-game window's "play": the level of the current player's
+    // position is loaded through the level-loading window.
+    void StartLevel();
+    void SetGameCursorVisible(bool visible);
 
     std::string companyName;
     std::string gameTitle;

@@ -99,14 +99,16 @@ void GUIMenuWindow::UpdateTransition()
         }
     }
 
+    // The cue of the transition asked for: while the panel is still fading
+    // out it reports itself visible, which is no appearance.
     if (soundPending && windowControl) {
         KorvaneEngine::GUIWindow* widget = windowControl->GetWidget();
         const bool widgetShown = widget && widget->IsVisible();
-        if (windowControl->IsVisible() && widgetShown) {
+        if (shown && windowControl->IsVisible() && widgetShown) {
             if (soundController)
                 soundController->PlaySound(kAppearSound);
             soundPending = false;
-        } else if (!windowControl->IsVisible() && !widgetShown) {
+        } else if (!shown && !windowControl->IsVisible() && !widgetShown) {
             if (soundController)
                 soundController->PlaySound(kDisappearSound);
             soundPending = false;

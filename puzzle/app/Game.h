@@ -4,12 +4,18 @@
 
 #include "framework/GameBase.h"
 
+namespace KorvaneEngine {
+class GUIWindow;
+}
+
 namespace Puzzle {
 
 class Content;
+class GameData;
 class GUIBackground;
 class GUIMenuWindowManager;
 class GUIRelaxWindow;
+class ProfileManager;
 
 // The picture-puzzle game: the engine settings, the default volumes, the
 // sound table and the factories of its managers and windows. The constructor
@@ -71,21 +77,52 @@ public:
     GameFramework::GameLogicBase* CreateGameLogic(const GameFramework::Stage& stage, const GameFramework::Level& level,
                                                   int32_t carryOver) override;
 
+    // The menu window manager and the relax window take part in the frame's
+    // window steps; the handlers below add the music and the cursor.
+    void UpdateWindows() override;
+    void HandleLogosWindow() override;
+    void HandleGameLogicLoadingWindow() override;
+    void HandleStartGameLogicWindow() override;
+    void HandleGameLogicWindow() override;
+    void HandleGameLogicPauseWindow() override;
+    void HandleGameLogicMenuWindow() override;
+    void HandleGameLogicMenuExitWindow() override;
+    void HandleGameLogicRestartWindow() override;
+    void HandleGameLogicGameExitWindow() override;
+    void HandleGameLogicWon() override;
+    void ReturnToStartGameLogic() override;
+    void HandleGameLogicLost() override;
+    void HandleLevelCompleteWindow() override;
+    void HandleStageCompleteWindow() override;
+    void HandleGameOverWindow() override;
+
     // The base's banner, then the help on the cheat keys.
     void ShowCheatBanner() override;
     float GetDefaultMusicVolume() override;
     float GetDefaultSoundVolume() override;
 
     uint32_t GetNextGameTrack() const { return nextGameTrack; }
+    GUIMenuWindowManager* GetMenuWindowManager() const { return menuWindowManager; }
     Content* GetContent() const { return content; }
+    // The parent of every menu window.
+    KorvaneEngine::GUIWindow* GetWindowRoot() const { return windowRoot; }
 
 private:
+    GameData* Data() const;
+    // The game cursor's sparkles, and its arrow (cursor 0) when arrow is set.
+    void SetCursorEffects(bool visible, bool arrow);
+    // Back from play to the menus: all music out, the menu track in.
+    void RestartMenuMusic();
+    ProfileManager* PuzzleProfiles() const;
+
     GUIBackground* background = nullptr;
     GUIMenuWindowManager* menuWindowManager = nullptr;
     Content* content = nullptr;
     GUIRelaxWindow* relaxWindow = nullptr;
     // 0: the next level plays track 1 ("game0"); 1: track 2.
     uint32_t nextGameTrack = 0;
+    // The menus' parent: the background's top container.
+    KorvaneEngine::GUIWindow* windowRoot = nullptr;
 };
 
 } // namespace Puzzle

@@ -127,6 +127,11 @@ struct Toolkit {
     // in a language.
     void Load(const std::string& language, const std::vector<std::string>& resourceLists)
     {
+        // The old tools go first: font ids start again at 0, and a font
+        // manager that still maps an id hands out the old tool's font, which
+        // dies with it.
+        tools.reset();
+        registry.reset();
         registry.reset(new GameTools::DataKeeper(language));
         for (const std::string& list : resourceLists)
             registry->LoadResourceFile(list, true);

@@ -39,7 +39,7 @@ TEST(ToolkitBenchmark, ShippedWindows)
     std::printf("content (texts, fonts, font table, windows): %.1f ms\n", (Now() - t) * 1000);
     kit.Open(false);
     t = Now();
-    kit.Load("cz", {Content::Windows::kResourceList});
+    kit.Load("cz", {Content::Windows::kResourceList, Content::Windows::kAdditionalResourceList});
     kit.tools->GetFontTool()->LoadAdditionalFonts();
     std::printf("registry, tools and both font files: %.1f ms\n", (Now() - t) * 1000);
 

@@ -304,26 +304,32 @@ TEST_F(ToolFiles, GeneratedWindowDescriptionsLoadAndEveryNamedPieceOfArtIsRegist
         EXPECT_NE(std::find(tools.GetWindowNames().begin(), tools.GetWindowNames().end(), std::string(window) + ".xml"),
                   tools.GetWindowNames().end())
             << window;
-    // The frame of every window comes through two templates.
+    // Each menu window's panel is its own model, opening over frames 0 to 7;
+    // the shared frame still comes through two templates.
     GameTools::XMLNode* frame = GameTools::FindXMLNode(tools.GetRoot(), "/[name=\"window_main_menu\"]/[name=\"window\"]");
     ASSERT_NE(frame, nullptr);
-    GameTools::XMLNode* first = GameTools::FindXMLNode(
-        tools.GetRoot(), "/[name=\"" + frame->GetAttribute("template")->GetString() + "\"]");
+    ASSERT_NE(frame->GetAttribute("model"), nullptr);
+    EXPECT_EQ(frame->GetAttribute("model")->GetString(), "panel_main_menu");
+    EXPECT_EQ(frame->GetAttribute("model_end_frame")->GetInt(), 7);
+    GameTools::XMLNode* first = GameTools::FindXMLNode(tools.GetRoot(), "/[name=\"template_menu_frame\"]");
     ASSERT_NE(first, nullptr);
     ASSERT_NE(first->GetAttribute("template"), nullptr);
     EXPECT_NE(GameTools::FindXMLNode(tools.GetRoot(), "/[name=\"" + first->GetAttribute("template")->GetString() + "\"]"),
               nullptr);
 
-    // Every model and shader any description names is "ui/<name>" in the
-    // basic resource list, with its files in the data.
-    GameTools::XMLNode resources;
-    GameTools::XMLParser().ParseFile(&resources, Content::Windows::kResourceList);
+    // Every model and shader any description names is "ui/<name>" in one of
+    // the two resource lists, with its files in the data.
+    GameTools::XMLNode basic, additional;
+    GameTools::XMLParser().ParseFile(&basic, Content::Windows::kResourceList);
+    GameTools::XMLParser().ParseFile(&additional, Content::Windows::kAdditionalResourceList);
     // Registered names hold a "/", which a query cannot: looked up by hand.
     auto registered = [&](const std::string& name) -> GameTools::XMLNode* {
-        for (GameTools::XMLNode* e : resources.GetChild("resources")->GetChildList())
-            if (GameTools::XMLValue* n = e->GetAttribute("name"))
-                if (n->GetString() == name)
-                    return e;
+        for (GameTools::XMLNode* list : {&basic, &additional})
+            if (GameTools::XMLNode* top = list->GetChild("resources"))
+                for (GameTools::XMLNode* e : top->GetChildList())
+                    if (GameTools::XMLValue* n = e->GetAttribute("name"))
+                        if (n->GetString() == name)
+                            return e;
         return nullptr;
     };
     std::vector<std::string> named;

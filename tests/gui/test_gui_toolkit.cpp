@@ -208,8 +208,9 @@ void WriteFixture(Content::ContentSet& set)
         if (p.rfind("data\\ui\\windows\\", 0) != 0)
             if (const std::vector<uint8_t>* bytes = shipped.Find(p))
                 set.Add(p, *bytes);
-    for (const std::string& line : shipped.ResourceList("data\\ui\\resources_basic.xml"))
-        set.AddResource("data\\ui\\resources_basic.xml", line);
+    for (const char* list : {Content::Windows::kResourceList, Content::Windows::kAdditionalResourceList})
+        for (const std::string& line : shipped.ResourceList(list))
+            set.AddResource("data\\ui\\resources_basic.xml", line);
 
     WriteArt(set);
     set.AddText("data\\ui\\texts\\texts.xml", std::string("\xEF\xBB\xBF") + kTexts);
@@ -793,7 +794,7 @@ TEST(ToolkitContent, EveryShippedWindowBuildsReadsAndClosesInBothLanguages)
         SCOPED_TRACE(code);
         kit.windows.clear();
         kit.scene.log->ClearHistory();
-        kit.Load(code, {Content::Windows::kResourceList});
+        kit.Load(code, {Content::Windows::kResourceList, Content::Windows::kAdditionalResourceList});
         kit.tools->GetFontTool()->LoadAdditionalFonts();
         for (const Content::FontTable::Entry& e : Content::FontTable::kEntries)
             EXPECT_GE(kit.tools->GetFontTool()->GetFontId(e.name), 0) << e.name;

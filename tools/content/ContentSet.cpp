@@ -55,6 +55,11 @@ void ContentSet::AddText(const std::string& path, const std::string& text)
     Add(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+void ContentSet::Remove(const std::string& path)
+{
+    files_.erase(Normalise(path));
+}
+
 bool ContentSet::Has(const std::string& path) const
 {
     const std::string p = Normalise(path);

@@ -18,6 +18,8 @@ public:
     void Add(const std::string& path, std::vector<uint8_t> bytes);
     void AddText(const std::string& path, const std::string& text);
     bool Has(const std::string& path) const;
+    // Forgets a file (tests that make content without one); nothing when absent.
+    void Remove(const std::string& path);
     // Null when the path was not added.
     const std::vector<uint8_t>* Find(const std::string& path) const;
     // Every path added, in the order they are written.

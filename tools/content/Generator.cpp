@@ -20,6 +20,7 @@ const Module kModules[] = {
     AddCatalogue,
     AddWindows,
     AddRelaxWindow,
+    AddLogos,
     AddPictures,
     AddPuzzles,
     AddGameObjects,

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tools/formats/PuzzleFileWriter.h"
@@ -87,5 +88,9 @@ private:
     std::vector<uint16_t> labels_;
     std::vector<uint8_t> outline_;
 };
+
+// Puzzle p's cut for size s as the puzzles module writes it
+// (PuzzlesContent.cpp); the variant may change the piece count.
+ContentTools::PuzzleFile MakeCataloguePuzzle(int puzzle, int size, const std::string& variant);
 
 } // namespace Content

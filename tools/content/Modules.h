@@ -22,6 +22,9 @@ void AddWindows(ContentSet& set, const Options& options);
 // The relax offer's window description, over the windows module's templates
 // and art (RelaxWindowContent.cpp). After AddWindows.
 void AddRelaxWindow(ContentSet& set, const Options& options);
+// The publishers' logos, big and small: data\ui\textures\publishers
+// (LogosContent.cpp).
+void AddLogos(ContentSet& set, const Options& options);
 
 // Every theme's pictures, previews and colours: data\themes\<theme>
 // (PicturesContent.cpp).

@@ -16,6 +16,9 @@ Canvas DrawGarden(int width, int height, int variant, uint32_t seed);
 // (PicturesContent.cpp): the same bytes every time.
 Canvas DrawCataloguePicture(int theme, int picture);
 
+// The play-test variant's picture: four flat quadrants (Catalogue.h).
+Canvas DrawPlayTestPicture();
+
 // Previews are square textures of this side.
 const int kPreviewSize = 128;
 

@@ -85,13 +85,26 @@ Canvas DrawCataloguePicture(int theme, int picture)
     throw std::runtime_error("no pictures are drawn for the theme \"" + folder + "\"");
 }
 
-void AddPictures(ContentSet& set, const Options&)
+Canvas DrawPlayTestPicture()
 {
+    const int w = Catalogue::kPictureWidth, h = Catalogue::kPictureHeight;
+    Canvas c(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Catalogue::Rgb8& q = Catalogue::kPlayTestQuadrants[(y < h / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1)];
+            c.At(x, y) = Rgb::Bytes(q.r, q.g, q.b);
+        }
+    return c;
+}
+
+void AddPictures(ContentSet& set, const Options& options)
+{
+    const bool flat = options.variant == Catalogue::kPlayTestVariant;
     for (int t = 0; t < Catalogue::kThemeCount; ++t)
         for (int p = 0; p < Catalogue::kThemes[t].pictures; ++p) {
             const std::string base = std::string("data\\themes\\") + Catalogue::kThemes[t].folder + "\\" +
                                      KorvaneEngine::UnsignedToString(uint32_t(p), 2);
-            Canvas picture = DrawCataloguePicture(t, p);
+            Canvas picture = flat ? DrawPlayTestPicture() : DrawCataloguePicture(t, p);
             set.Add(base + ".jpg", Jpeg(picture, 92));
             // The preview is square and a power of two, as textures want:
             // the picture's middle.

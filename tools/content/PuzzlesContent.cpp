@@ -71,18 +71,22 @@ Canvas Preview(int puzzle)
 
 } // namespace
 
-void AddPuzzles(ContentSet& set, const Options&)
+ContentTools::PuzzleFile MakeCataloguePuzzle(int p, int s, const std::string& variant)
+{
+    int cols, rows;
+    JigsawCut::GridFor(Catalogue::PieceCount(s, variant.c_str()), Catalogue::kPictureWidth, Catalogue::kPictureHeight,
+                       cols, rows);
+    JigsawCut cut(Catalogue::kPictureWidth, Catalogue::kPictureHeight, cols, rows, StyleOf(p), SeedOf(p, s));
+    return cut.ToPuzzleFile();
+}
+
+void AddPuzzles(ContentSet& set, const Options& options)
 {
     for (int p = 0; p < Catalogue::kPuzzleCount; ++p) {
         const std::string folder = "data\\puzzles\\" + KorvaneEngine::UnsignedToString(uint32_t(p), 2) + "\\";
-        for (int s = 0; s < Catalogue::kSizeCount; ++s) {
-            int cols, rows;
-            JigsawCut::GridFor(Catalogue::kPieceCounts[s], Catalogue::kPictureWidth, Catalogue::kPictureHeight, cols,
-                               rows);
-            JigsawCut cut(Catalogue::kPictureWidth, Catalogue::kPictureHeight, cols, rows, StyleOf(p), SeedOf(p, s));
+        for (int s = 0; s < Catalogue::kSizeCount; ++s)
             set.Add(folder + "puzzle_" + KorvaneEngine::UnsignedToString(uint32_t(s), 2) + ".pzf",
-                    ContentTools::WritePuzzleFile(cut.ToPuzzleFile()));
-        }
+                    ContentTools::WritePuzzleFile(MakeCataloguePuzzle(p, s, options.variant)));
         Canvas preview = Preview(p);
         ContentTools::JpegOptions o;
         o.quality = 90;

@@ -59,6 +59,71 @@ const std::vector<Entry> kTable = {
 
     {kGame, "new_profile/title", "New player", "Nový hráč"},
     {kGame, "new_profile/text", "Type your name:", "Napiš své jméno:"},
+
+    {kGame, "game_loading/text", "Preparing the pictures...", "Připravuji obrázky..."},
+    {kGame, "game_logic_loading/title", "Get ready!", "Připrav se!"},
+    {kGame, "game_logic_loading/text", "Cutting the pieces...", "Stříhám dílky..."},
+
+    {kGame, "welcome/title", "Welcome to Pelloria!", "Vítej v Pellorii!"},
+    {kGame, "welcome/text", "What is your name?", "Jak se jmenuješ?"},
+
+    {kGame, "exit/title", "Leaving?", "Odcházíš?"},
+    {kGame, "exit/text", "Do you really want to quit the game?", "Opravdu chceš ukončit hru?"},
+
+    {kGame, "profiles/title", "Players", "Hráči"},
+    {kGame, "profiles/create", "New", "Nový"},
+    {kGame, "profiles/rename", "Rename", "Přejmenovat"},
+    {kGame, "profiles/delete", "Delete", "Smazat"},
+    {kGame, "profiles/done", "Done", "Hotovo"},
+
+    {kGame, "rename_profile/title", "Rename player", "Přejmenovat hráče"},
+    {kGame, "rename_profile/text", "Type the new name:", "Napiš nové jméno:"},
+    {kGame, "delete_profile/title", "Delete player", "Smazat hráče"},
+    {kGame, "delete_profile/text", "Delete the player %PROFILE_NAME% and all of their progress?",
+     "Smazat hráče %PROFILE_NAME% i s celým postupem?"},
+    {kGame, "profile_name_conflict/title", "Name taken", "Jméno je obsazené"},
+    {kGame, "profile_name_conflict/text", "A player of that name already exists. Please choose another name.",
+     "Hráč s tímto jménem už existuje. Vyber si prosím jiné jméno."},
+
+    {kGame, "start_game/title", "Choose your puzzle", "Vyber si skládačku"},
+    {kGame, "start_game/themes", "Theme", "Téma"},
+    {kGame, "start_game/pictures", "Picture", "Obrázek"},
+    {kGame, "start_game/puzzles", "Cut", "Střih"},
+    {kGame, "start_game/size", "Pieces", "Dílky"},
+    {kGame, "start_game/size_0", "Few", "Málo"},
+    {kGame, "start_game/size_1", "Some", "Víc"},
+    {kGame, "start_game/size_2", "Many", "Hodně"},
+    {kGame, "start_game/size_3", "Lots", "Spousta"},
+    {kGame, "start_game/relax_mode", "Relax", "Pohoda"},
+    {kGame, "start_game/cursor_tip", "Click to buy", "Klikni a kup"},
+
+    {kGame, "credits/title", "Credits", "Tvůrci"},
+    {kGame, "credits/text",
+     "Pelloria||Made with the Korvane Engine||Pictures, sounds and music drawn and played by the game's own "
+     "generator||Letters from the DejaVu fonts",
+     "Pelloria||Vytvořeno na enginu Korvane||Obrázky, zvuky a hudbu nakreslil a nahrál vlastní generátor hry||"
+     "Písmo z rodiny DejaVu"},
+
+    {kGame, "game_logic_pause/title", "Paused", "Pauza"},
+    {kGame, "game_logic_pause/text", "Take a breath. The pieces wait for you.", "Oddechni si. Dílky na tebe počkají."},
+    {kGame, "game_logic_menu/title", "Menu", "Nabídka"},
+    {kGame, "game_logic_menu/resume", "Continue", "Pokračovat"},
+    {kGame, "game_logic_menu/restart", "Restart", "Znovu"},
+    {kGame, "game_logic_menu/leave", "Main menu", "Hlavní nabídka"},
+    {kGame, "game_logic_restart/title", "Restart", "Znovu"},
+    {kGame, "game_logic_restart/text", "Start this level again from the beginning?", "Začít tuto úroveň znovu od začátku?"},
+    {kGame, "game_logic_menu_exit/title", "Leave level", "Opustit úroveň"},
+    {kGame, "game_logic_menu_exit/text", "Leave this level for the main menu?", "Opustit úroveň a vrátit se do hlavní nabídky?"},
+    {kGame, "game_logic_game_exit/title", "Quit", "Konec"},
+    {kGame, "game_logic_game_exit/text", "Quit the game now?", "Ukončit hru hned teď?"},
+    {kGame, "game_over/title", "Game over", "Konec hry"},
+    {kGame, "game_over/text", "The pieces reached the end of the road.", "Dílky dojely na konec cesty."},
+
+    {kGame, "level_complete/title", "Level complete!", "Úroveň dokončena!"},
+    {kGame, "level_complete/your_time", "Your time", "Tvůj čas"},
+    {kGame, "level_complete/stars_earned", "Stars earned", "Získané hvězdy"},
+    {kGame, "level_complete/stars_total", "Stars in total", "Hvězd celkem"},
+    {kGame, "level_complete/continue", "Continue", "Pokračovat"},
 };
 
 bool IsNameStep(const std::string& step)

@@ -15,11 +15,20 @@ class ContentSet;
 namespace Windows {
 
 const char kFolder[] = "data\\ui\\windows\\";
-// Where every model and shader a window names is registered, as "ui/<name>".
+// Where the models and shaders the windows name are registered, as
+// "ui/<name>": the start-up loading window's in the basic list (loaded at
+// once), everything else in the additional one (loaded by that window).
 const char kResourceList[] = "data\\ui\\resources_basic.xml";
+const char kAdditionalResourceList[] = "data\\ui\\resources_additional.xml";
 
 // The windows (root element names, also their file names without ".xml").
-const char* const kWindowNames[] = {"window_main_menu", "window_options", "window_new_profile", "window_relax"};
+const char* const kWindowNames[] = {"window_main_menu", "window_options", "window_new_profile",
+    "window_game_loading", "window_game_logic_loading", "window_welcome", "window_exit", "window_profiles",
+    "window_rename_profile", "window_delete_profile", "window_profile_name_conflict", "window_start_game",
+    "window_credits", "window_game_logic", "window_game_logic_pause", "window_game_logic_menu",
+    "window_game_logic_restart", "window_game_logic_menu_exit", "window_game_logic_game_exit",
+    "window_game_over", "window_level_complete", "window_relax"};
+const int kWindowCount = sizeof kWindowNames / sizeof kWindowNames[0];
 
 // What one description refers to, for the generator's and the tests' checks.
 struct References {

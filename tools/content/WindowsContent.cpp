@@ -1,22 +1,21 @@
-// The window descriptions: the fader table, the control templates, the main
-// menu, options and new-profile windows (data\ui\windows), and the art their
-// controls name: quad models with their shaders and pictures under
-// data\ui\models, registered as "ui/<name>" in data\ui\resources_basic.xml.
+// The window descriptions (data\ui\windows, one file a window): the fader
+// table, the control templates and every screen of the game, laid out from
+// the colour and layout table of Screens.h; their art is WindowArt.cpp's.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <set>
 #include <stdexcept>
+#include <string>
 
-#include "engine/render/ModelFile.h"
+#include "tools/content/Catalogue.h"
 #include "tools/content/ContentSet.h"
 #include "tools/content/FontTable.h"
 #include "tools/content/Modules.h"
+#include "tools/content/Screens.h"
 #include "tools/content/Texts.h"
+#include "tools/content/WindowArt.h"
 #include "tools/content/Windows.h"
-#include "tools/formats/JpegWriter.h"
-#include "tools/formats/ModelFileWriter.h"
-#include "tools/formats/ShaderFileWriter.h"
 #include "tools/formats/XmlWriter.h"
 
 namespace Content {
@@ -26,285 +25,6 @@ namespace Windows {
 namespace {
 
 using ContentTools::XmlElement;
-
-// ---------------------------------------------------------------- art
-
-struct Rgb {
-    float r, g, b;
-};
-
-Rgb Mix(const Rgb& a, const Rgb& b, float t)
-{
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-// A picture and its opacity, rows from the top as the files store them.
-struct Canvas {
-    uint32_t width, height;
-    std::vector<Rgb> colour;
-    std::vector<float> alpha;
-    Canvas(uint32_t w, uint32_t h) : width(w), height(h), colour(size_t(w) * h, Rgb{0, 0, 0}), alpha(size_t(w) * h, 0)
-    {
-    }
-    void Put(uint32_t x, uint32_t y, const Rgb& c, float a)
-    {
-        colour[size_t(y) * width + x] = c;
-        alpha[size_t(y) * width + x] = a;
-    }
-    std::vector<uint8_t> Bytes(bool opacity) const
-    {
-        std::vector<uint8_t> out;
-        out.reserve(colour.size() * (opacity ? 1 : 3));
-        auto byte = [](float v) { return static_cast<uint8_t>(std::lround(std::min(1.0f, std::max(0.0f, v)) * 255)); };
-        for (size_t i = 0; i < colour.size(); ++i) {
-            if (opacity) {
-                out.push_back(byte(alpha[i]));
-            } else {
-                out.push_back(byte(colour[i].r));
-                out.push_back(byte(colour[i].g));
-                out.push_back(byte(colour[i].b));
-            }
-        }
-        return out;
-    }
-};
-
-// Distance from a point inside a rounded rectangle to its edge (negative
-// outside), for soft-edged panels and buttons.
-float InsideRounded(float x, float y, float x0, float y0, float x1, float y1, float radius)
-{
-    const float cx = std::min(std::max(x, x0 + radius), x1 - radius);
-    const float cy = std::min(std::max(y, y0 + radius), y1 - radius);
-    const float d = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
-    return radius - d;
-}
-
-// A rounded, shaded slab in one cell of a canvas: a vertical gradient, a
-// lighter rim and a one-pixel soft edge.
-void Slab(Canvas& c, uint32_t cx, uint32_t cy, uint32_t cw, uint32_t ch, const Rgb& top, const Rgb& bottom,
-          const Rgb& rim, float radius, float rimWidth, float bodyAlpha)
-{
-    for (uint32_t y = 0; y < ch; ++y)
-        for (uint32_t x = 0; x < cw; ++x) {
-            const float px = x + 0.5f, py = y + 0.5f;
-            const float inside = InsideRounded(px, py, 1, 1, cw - 1.0f, ch - 1.0f, radius);
-            const float edge = std::min(1.0f, std::max(0.0f, inside));
-            Rgb col = Mix(top, bottom, py / ch);
-            // A soft highlight across the upper third.
-            if (py < ch / 3.0f)
-                col = Mix(col, Rgb{1, 1, 1}, 0.18f * (1 - py / (ch / 3.0f)));
-            float a = bodyAlpha;
-            if (inside < rimWidth) {
-                col = rim;
-                a = 1;
-            }
-            c.Put(cx + x, cy + y, col, a * edge);
-        }
-}
-
-// A filled triangle pointing left or right in a cell (step-button arrows).
-void Arrow(Canvas& c, uint32_t cx, uint32_t cy, uint32_t size, bool right, const Rgb& ink)
-{
-    const float m = size * 0.3f;
-    for (uint32_t y = 0; y < size; ++y)
-        for (uint32_t x = 0; x < size; ++x) {
-            const float px = x + 0.5f, py = y + 0.5f;
-            const float t = right ? (px - m) / (size - 2 * m) : (size - m - px) / (size - 2 * m);
-            const float half = (1 - t) * (size / 2.0f - m);
-            if (t >= 0 && t <= 1 && std::fabs(py - size / 2.0f) <= half)
-                c.Put(cx + x, cy + y, ink, 1);
-        }
-}
-
-// A check mark: two thick strokes.
-void Check(Canvas& c, uint32_t cx, uint32_t cy, uint32_t size, const Rgb& ink)
-{
-    auto stroke = [&](float ax, float ay, float bx, float by) {
-        for (uint32_t y = 0; y < size; ++y)
-            for (uint32_t x = 0; x < size; ++x) {
-                const float px = x + 0.5f, py = y + 0.5f;
-                const float dx = bx - ax, dy = by - ay;
-                float t = ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy);
-                t = std::min(1.0f, std::max(0.0f, t));
-                const float ex = ax + t * dx - px, ey = ay + t * dy - py;
-                if (ex * ex + ey * ey < size * size * 0.006f)
-                    c.Put(cx + x, cy + y, ink, 1);
-            }
-    };
-    stroke(size * 0.22f, size * 0.52f, size * 0.42f, size * 0.74f);
-    stroke(size * 0.42f, size * 0.74f, size * 0.8f, size * 0.26f);
-}
-
-// One frame of a quad model: the picture rectangle it shows, in texture
-// coordinates with v = 0 at the picture's bottom row (the engine's pictures
-// are stored bottom-up), and the part of the unit square it covers.
-struct Frame {
-    float u0, v0, u1, v1;
-    float x0 = 0, y0 = 0, x1 = 1, y1 = 1;
-};
-
-// A unit-square model (the widget scales it to its size) with one frame per
-// entry; several frames make a morph model.
-ContentTools::ModelFile QuadModel(const std::vector<Frame>& frames, float speed)
-{
-    ContentTools::ModelFile m;
-    m.flags = (frames.size() > 1 ? ContentTools::ModelFile::kMorph : ContentTools::ModelFile::kStatic) |
-              ContentTools::ModelFile::kTriangleList | KorvaneEngine::ModelFlags::kTwoSided;
-    m.frameCount = static_cast<uint32_t>(frames.size());
-    m.speed = speed;
-    // The corner order of the widgets' own quads: (1,0), (1,1), (0,0), (0,1).
-    for (const Frame& f : frames) {
-        const float corner[4][4] = {{f.x1, f.y0, f.u1, f.v0}, {f.x1, f.y1, f.u1, f.v1},
-                                    {f.x0, f.y0, f.u0, f.v0}, {f.x0, f.y1, f.u0, f.v1}};
-        std::vector<ContentTools::ModelVertex> quad;
-        for (const auto& k : corner) {
-            ContentTools::ModelVertex v;
-            v.position = {k[0], k[1], 0};
-            v.normal = {0, 0, 1};
-            v.u = k[2];
-            v.v = k[3];
-            quad.push_back(v);
-        }
-        m.vertices.insert(m.vertices.end(), quad.begin(), quad.end());
-        m.boxes.push_back(ContentTools::BoundsOf(quad));
-    }
-    m.indices = {0, 1, 2, 2, 1, 3};
-    return m;
-}
-
-// Frames that take the rows of a picture from the top down.
-std::vector<Frame> Rows(int count)
-{
-    std::vector<Frame> frames;
-    for (int i = 0; i < count; ++i)
-        frames.push_back(Frame{0, 1 - (i + 1) / float(count), 1, 1 - i / float(count)});
-    return frames;
-}
-
-struct Art {
-    std::string name;
-    bool model;  // a model with its own shader file, else a shader resource
-    Canvas picture;
-    std::vector<Frame> frames;
-    float speed = 0;  // registered as the model's animation speed when not 0
-};
-
-const Rgb kPanelTop{0.16f, 0.22f, 0.42f}, kPanelBottom{0.07f, 0.09f, 0.22f}, kGold{0.93f, 0.76f, 0.35f};
-
-std::vector<Art> MakeArt()
-{
-    std::vector<Art> art;
-
-    // The menu frame opens from a thin band to the full panel in 8 frames.
-    {
-        Art a{"menu_frame", true, Canvas(256, 256), {}, 16.0f};
-        Slab(a.picture, 0, 0, 256, 256, kPanelTop, kPanelBottom, kGold, 18, 5, 0.92f);
-        for (int i = 0; i < 8; ++i) {
-            const float s = (i + 1) / 8.0f;
-            a.frames.push_back(Frame{0, 0, 1, 1, 0, 0.5f - 0.5f * s, 1, 0.5f + 0.5f * s});
-        }
-        art.push_back(std::move(a));
-    }
-    // Buttons: one row a state (normal, pointer over, pressed, disabled).
-    {
-        Art a{"menu_button", true, Canvas(256, 256), Rows(4)};
-        const Rgb states[4][2] = {{{0.20f, 0.55f, 0.62f}, {0.10f, 0.33f, 0.42f}},
-                                  {{0.32f, 0.72f, 0.78f}, {0.16f, 0.46f, 0.56f}},
-                                  {{0.08f, 0.30f, 0.38f}, {0.12f, 0.40f, 0.48f}},
-                                  {{0.42f, 0.42f, 0.45f}, {0.28f, 0.28f, 0.30f}}};
-        for (int i = 0; i < 4; ++i)
-            Slab(a.picture, 0, i * 64, 256, 64, states[i][0], states[i][1], i == 3 ? Rgb{0.6f, 0.6f, 0.6f} : kGold,
-                 20, 3, 1);
-        art.push_back(std::move(a));
-    }
-    // Check boxes: cells of 64 in two rows of four, in state order (unchecked
-    // normal, over, pressed, checked normal, over, pressed, then disabled
-    // unchecked and checked).
-    {
-        Art a{"menu_check_box", true, Canvas(256, 128), {}};
-        const Rgb face[3] = {{0.14f, 0.20f, 0.36f}, {0.22f, 0.32f, 0.52f}, {0.08f, 0.12f, 0.24f}};
-        for (int i = 0; i < 8; ++i) {
-            const uint32_t cx = (i % 4) * 64, cy = (i / 4) * 64;
-            const bool disabled = i >= 6;
-            const bool checked = disabled ? i == 7 : i >= 3;
-            const Rgb f = disabled ? Rgb{0.3f, 0.3f, 0.32f} : face[i % 3];
-            Slab(a.picture, cx, cy, 64, 64, Mix(f, Rgb{1, 1, 1}, 0.1f), f, disabled ? Rgb{0.55f, 0.55f, 0.55f} : kGold,
-                 10, 4, 1);
-            if (checked)
-                Check(a.picture, cx, cy, 64, disabled ? Rgb{0.7f, 0.7f, 0.7f} : Rgb{0.55f, 0.95f, 0.45f});
-            a.frames.push_back(Frame{(i % 4) / 4.0f, 1 - (i / 4 + 1) / 2.0f, (i % 4 + 1) / 4.0f, 1 - (i / 4) / 2.0f});
-        }
-        art.push_back(std::move(a));
-    }
-    // The scroll bar: a groove, a round thumb, two arrow buttons.
-    {
-        Art a{"menu_scroll_track", true, Canvas(256, 32), Rows(1)};
-        Slab(a.picture, 0, 0, 256, 32, Rgb{0.05f, 0.06f, 0.14f}, Rgb{0.12f, 0.14f, 0.26f}, Rgb{0.45f, 0.40f, 0.30f},
-             14, 2, 1);
-        art.push_back(std::move(a));
-    }
-    {
-        Art a{"menu_scroll_thumb", true, Canvas(64, 64), Rows(1)};
-        Slab(a.picture, 0, 0, 64, 64, Rgb{1.0f, 0.88f, 0.55f}, Rgb{0.80f, 0.58f, 0.22f}, Rgb{0.98f, 0.95f, 0.85f}, 31,
-             3, 1);
-        art.push_back(std::move(a));
-    }
-    for (int dir = 0; dir < 2; ++dir) {
-        Art a{dir ? "menu_scroll_increase" : "menu_scroll_decrease", true, Canvas(64, 256), Rows(4)};
-        for (int i = 0; i < 4; ++i) {
-            const Rgb f = i == 3 ? Rgb{0.35f, 0.35f, 0.38f} : Rgb{0.20f + 0.1f * (i == 1), 0.50f + 0.15f * (i == 1), 0.58f};
-            Slab(a.picture, 0, i * 64, 64, 64, f, Mix(f, Rgb{0, 0, 0}, 0.35f), kGold, 12, 3, 1);
-            Arrow(a.picture, 0, i * 64, 64, dir == 1, Rgb{0.98f, 0.96f, 0.90f});
-        }
-        art.push_back(std::move(a));
-    }
-    // The text field is a plain shader: the edit box draws it on its own quad.
-    {
-        Art a{"menu_edit_box", false, Canvas(256, 64), {}};
-        Slab(a.picture, 0, 0, 256, 64, Rgb{0.03f, 0.04f, 0.10f}, Rgb{0.08f, 0.10f, 0.20f}, Rgb{0.60f, 0.62f, 0.75f}, 8,
-             2, 0.95f);
-        art.push_back(std::move(a));
-    }
-    return art;
-}
-
-void AddArt(ContentSet& set, const std::vector<Art>& art)
-{
-    ContentTools::JpegOptions jpeg;
-    jpeg.quality = 92;
-    jpeg.fullColour = true;
-    for (const Art& a : art) {
-        const std::string base = "data\\ui\\models\\" + a.name;
-        const std::vector<uint8_t> rgb = a.picture.Bytes(false), grey = a.picture.Bytes(true);
-        set.Add(base + ".jpg", ContentTools::WriteJpeg(rgb.data(), a.picture.width, a.picture.height, 3, jpeg));
-        set.Add(base + "_opacity.jpg",
-                ContentTools::WriteJpeg(grey.data(), a.picture.width, a.picture.height, 1, jpeg));
-        XmlElement entry(a.model ? "model" : "shader");
-        entry.Set("name", "ui/" + a.name);
-        if (a.model) {
-            // The model's own shader file, beside it: blended, clamped.
-            ContentTools::ShaderFile shader;
-            shader.flags = 1;
-            shader.sourceBlend = 4;
-            shader.destinationBlend = 5;
-            ContentTools::ShaderFileStage stage;
-            stage.flags = 1;
-            stage.diffuse = a.name + ".jpg";
-            stage.opacity = a.name + "_opacity.jpg";
-            stage.addressU = stage.addressV = 0;
-            shader.stages.push_back(stage);
-            set.Add(base + ".srf", ContentTools::WriteShaderFile(shader));
-            set.Add(base + ".kml", ContentTools::WriteModelFile(QuadModel(a.frames, a.speed)));
-            entry.Set("file_name", "models\\" + a.name + ".kml");
-            if (a.speed != 0)
-                entry.Set("animation_speed", a.speed);
-        } else {
-            entry.Set("diffuse_file_name", "models\\" + a.name + ".jpg");
-            entry.Set("opacity_file_name", "models\\" + a.name + "_opacity.jpg");
-        }
-        set.AddResource(kResourceList, ContentTools::WriteXmlLine(entry));
-    }
-}
 
 // ---------------------------------------------------------------- descriptions
 
@@ -340,6 +60,24 @@ XmlElement Faders()
         .Set("hide_speed", 1.0f)
         .Set("min", 0.2f)
         .Set("max", 1.0f);
+    // The in-game menu's panel and controls: their delays are the window's
+    // to change (it shortens them when coming back from a confirmation).
+    faders.Add("fader")
+        .Set("name", "game_logic_window")
+        .Set("type", "model_animation")
+        .Set("show_speed", 1.0f)
+        .Set("hide_speed", 1.0f)
+        .Set("min", 0.2f)
+        .Set("max", 1.0f)
+        .Set("show_offset", Screens::kGameMenuWindowDelay);
+    faders.Add("fader")
+        .Set("name", "game_logic_control")
+        .Set("type", "timed")
+        .Set("show_speed", 2.5f)
+        .Set("hide_speed", 4.0f)
+        .Set("min", 0.0f)
+        .Set("max", 1.0f)
+        .Set("show_offset", Screens::kGameMenuControlDelay);
     return faders;
 }
 
@@ -428,24 +166,65 @@ XmlElement Label(const std::string& name, const std::string& text, float x, floa
     return t;
 }
 
-XmlElement Button(const std::string& name, const std::string& text, float x, float y)
+// A paragraph: wrapped lines, centred, shrunk to fit.
+XmlElement Paragraph(const std::string& name, const std::string& text, float x, float y, float w, float h)
+{
+    XmlElement t = Label(name, text, x, y, w, h, "common_1", 22, "center");
+    t.Set("multiline", 1).Set("auto_font_size", 1);
+    return t;
+}
+
+XmlElement Button(const std::string& name, const std::string& text, float x, float y, float w = 220)
 {
     XmlElement b("button");
     b.Set("name", name).Set("template", "template_button").Set("position", x, y);
-    b.Add("text_label").Set("name", "title").Set("text", text);
+    if (w != 220)
+        b.Set("size", w, 46.0f);
+    XmlElement& title = b.Add("text_label");
+    title.Set("name", "title").Set("text", text);
+    if (w != 220)
+        title.Set("size", w, 46.0f);
     return b;
 }
 
-// A window root: a full-screen container holding the printed title and the frame.
-XmlElement WindowRoot(const std::string& name, const std::string& titleKey)
+XmlElement CheckBox(const std::string& name, float x, float y)
+{
+    XmlElement c("check_box");
+    c.Set("name", name).Set("template", "template_check_box").Set("position", x, y);
+    return c;
+}
+
+// A screen's panel ("/window"): its own model (the opening frames in the
+// screen's colour) where the colour table places it.
+XmlElement Panel(const std::string& window, const std::string& fader = "frame_fade")
+{
+    const Screens::Panel* p = Screens::FindPanel(window.c_str());
+    if (!p)
+        throw std::runtime_error("window \"" + window + "\" has no panel colour");
+    XmlElement w("window");
+    w.Set("name", "window")
+        .Set("model", "panel_" + window.substr(7))
+        .Set("model_start_frame", 0)
+        .Set("model_end_frame", 7)
+        .Set("fader", fader)
+        .Set("position", p->x, p->y)
+        .Set("size", p->width, p->height);
+    return w;
+}
+
+// A window root: a full-screen container holding the printed title, the
+// places of the two small publisher logos and the panel.
+XmlElement WindowRoot(const std::string& name, const std::string& titleKey, const std::string& titleFont = "main_menu_0",
+                      const std::string& logoShader = "logo_slot", bool logos = true, float titleY = 500)
 {
     XmlElement w("window");
     w.Set("name", name).Set("size", 800.0f, 600.0f).Set("fader", "window_hold");
     w.Add("text_label")
         .Set("name", "title")
-        .Set("position", 100.0f, 490.0f)
+        .Set("position", 100.0f, titleY)
         .Set("size", 600.0f, 70.0f)
-        .Set("font", "main_menu_0")
+        .Set("height", 3)
+        .Set("font", titleFont)
         .Set("font_size", 44.0f)
         .Set("auto_font_size", 1)
         .Set("text", titleKey)
@@ -455,40 +234,89 @@ XmlElement WindowRoot(const std::string& name, const std::string& titleKey)
         .Set("printing_speed", 40.0f)
         .Set("max_printing_time", 1.2f)
         .Set("fader", "menu_fade");
+    for (int i = 0; i < (logos ? 2 : 0); ++i)
+        w.Add("window")
+            .Set("name", "logo_additional_" + std::to_string(i))
+            .Set("shader", logoShader)
+            .Set("position", i == 0 ? 8.0f : 664.0f, 8.0f)
+            .Set("size", float(Screens::kSmallLogoWidth), float(Screens::kSmallLogoHeight))
+            .Set("fader", "menu_fade");
     return w;
+}
+
+// The two frames behind the title of the in-game dialogs and the completion
+// window: an unrolling one and a standing one (which of them shows is the
+// window's choice).
+void AddTitleMounts(XmlElement& root)
+{
+    const float y = Screens::kInGameTitleY - 4;
+    root.Add("window")
+        .Set("name", "title_mount_animated")
+        .Set("model", "title_mount_animated")
+        .Set("model_start_frame", 0)
+        .Set("model_end_frame", 7)
+        .Set("fader", "frame_fade")
+        .Set("position", 130.0f, y)
+        .Set("size", 540.0f, 78.0f);
+    root.Add("window")
+        .Set("name", "title_mount_static")
+        .Set("model", "title_mount_static")
+        .Set("position", 130.0f, y)
+        .Set("size", 540.0f, 78.0f);
+}
+
+// The root of a window shown over the play field: no logos (they would
+// cover the path), the title below the play screen's bar, in its frames.
+XmlElement InGameRoot(const std::string& name, const std::string& titleKey)
+{
+    XmlElement w = WindowRoot(name, titleKey, "main_menu_0", "logo_slot", false, Screens::kInGameTitleY);
+    AddTitleMounts(w);
+    return w;
+}
+
+XmlElement NameEdit(float x, float y)
+{
+    XmlElement e("edit_box");
+    e.Set("name", "name")
+        .Set("shader", "menu_edit_box")
+        .Set("position", x, y)
+        .Set("size", 360.0f, 44.0f)
+        .Set("fader", "menu_fade")
+        .Set("font", "common_1")
+        .Set("font_color", 1.0f, 0.95f, 0.8f, 1.0f)
+        .Set("text_offset", 12.0f, 12.0f)
+        .Set("cursor_character", "_")
+        .Set("max_character_count", 24)
+        .Set("max_text_length", 330.0f)
+        .Set("visible_text_width", 336.0f);
+    return e;
 }
 
 XmlElement MainMenu()
 {
     XmlElement w = WindowRoot("window_main_menu", "main_menu/title");
-    XmlElement& frame = w.Add("window");
-    frame.Set("name", "window").Set("template", "template_menu_frame").Set("position", 270.0f, 80.0f);
-    frame.Set("size", 260.0f, 380.0f);
+    XmlElement& frame = w.Add(Panel("window_main_menu"));
     const char* buttons[5][2] = {{"start", "main_menu/start"},
                                  {"options", "main_menu/options"},
                                  {"change_player", "main_menu/change_player"},
                                  {"credits", "main_menu/credits"},
                                  {"exit", "common/exit"}};
     for (int i = 0; i < 5; ++i)
-        frame.Add(Button(buttons[i][0], buttons[i][1], 20, 300 - 66.0f * i));
+        frame.Add(Button(buttons[i][0], buttons[i][1], Screens::kMainMenuButtonX,
+                         Screens::kMainMenuButtonTopY - Screens::kMainMenuButtonPitch * i, Screens::kMainMenuButtonWidth));
     return w;
 }
 
 XmlElement OptionsWindow()
 {
     XmlElement w = WindowRoot("window_options", "options/title");
-    XmlElement& frame = w.Add("window");
-    frame.Set("name", "window").Set("template", "template_menu_frame").Set("position", 150.0f, 70.0f);
-    frame.Set("size", 500.0f, 400.0f);
+    XmlElement& frame = w.Add(Panel("window_options"));
     frame.Add(Label("sound_text", "options/sound", 30, 320, 170, 36, "common_0", 22));
     frame.Add("scroll").Set("name", "sound").Set("template", "template_scroll").Set("position", 210.0f, 324.0f);
     frame.Add(Label("music_text", "options/music", 30, 260, 170, 36, "common_0", 22));
     frame.Add("scroll").Set("name", "music").Set("template", "template_scroll").Set("position", 210.0f, 264.0f);
     frame.Add(Label("fullscreen_text", "options/fullscreen", 30, 200, 170, 36, "common_0", 22));
-    frame.Add("check_box")
-        .Set("name", "fullscreen")
-        .Set("template", "template_check_box")
-        .Set("position", 210.0f, 200.0f);
+    frame.Add(CheckBox("fullscreen", 210, 200));
     frame.Add(Label("video_mode_title", "options/video_mode", 30, 140, 170, 36, "common_0", 22));
     frame.Add("button")
         .Set("name", "decrease_video_mode")
@@ -506,43 +334,303 @@ XmlElement OptionsWindow()
         .Set("size", 28.0f, 28.0f)
         .Set("fader", "menu_fade");
     // Cancel, defaults, confirm from left to right.
-    XmlElement cancel = Button("button_0", "common/cancel", 20, 30);
-    XmlElement defaults = Button("button_1", "options/defaults", 180, 30);
-    XmlElement ok = Button("button_2", "common/ok", 340, 30);
-    for (XmlElement* b : {&cancel, &defaults, &ok}) {
-        b->Set("size", 140.0f, 46.0f);
-        b->Find("text_label")->Set("size", 140.0f, 46.0f);
-        frame.Add(std::move(*b));
+    frame.Add(Button("button_0", "common/cancel", 20, 30, 140));
+    frame.Add(Button("button_1", "options/defaults", 180, 30, 140));
+    frame.Add(Button("button_2", "common/ok", 340, 30, 140));
+    return w;
+}
+
+XmlElement LoadingWindow(const std::string& name, const std::string& title, const std::string& text, bool basic)
+{
+    XmlElement w = WindowRoot(name, title, basic ? "loading" : "main_menu_0", basic ? "logo_slot_basic" : "logo_slot");
+    XmlElement& frame = w.Add(Panel(name));
+    XmlElement t = Label("text", text, 20, 40, 300, 70, basic ? "loading" : "common_1", 24, "center");
+    t.Set("multiline", 1).Set("auto_font_size", 1);
+    frame.Add(std::move(t));
+    return w;
+}
+
+// The name windows: a line of text, the name field, cancel (or exit) and OK.
+XmlElement NameWindow(const std::string& name, const std::string& title, const std::string& text,
+                      const std::string& cancel)
+{
+    XmlElement w = WindowRoot(name, title);
+    XmlElement& frame = w.Add(Panel(name));
+    const Screens::Panel* p = Screens::FindPanel(name.c_str());
+    const float top = p->height;
+    frame.Add(Label("text", text, 30, top - 80, 380, 40, "common_1", 24, "center"));
+    frame.Add(NameEdit(40, top - Screens::kNameFieldDrop));
+    frame.Add(Button("button_0", cancel, Screens::kNameCancelX, Screens::kNameButtonY, Screens::kNameButtonWidth));
+    frame.Add(Button("button_1", "common/ok", Screens::kNameOkX, Screens::kNameButtonY, Screens::kNameButtonWidth));
+    return w;
+}
+
+// A question or notice: a paragraph and one or two buttons (button_0 left).
+XmlElement Dialog(const std::string& name, const std::string& title, const std::string& text,
+                  const std::vector<std::string>& buttons, bool mounts = false,
+                  const std::string& fader = "frame_fade")
+{
+    XmlElement w = mounts ? InGameRoot(name, title) : WindowRoot(name, title);
+    XmlElement& frame = w.Add(Panel(name, fader));
+    const Screens::Panel* p = Screens::FindPanel(name.c_str());
+    frame.Add(Paragraph("text", text, 20, 84, p->width - 40, p->height - 100));
+    const float m = Screens::kDialogMargin;
+    const float width = buttons.size() == 1 ? Screens::kDialogSingleWidth : (p->width - 3 * m) / 2;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const float x = buttons.size() == 1 ? (p->width - width) / 2 : m + i * (width + m);
+        frame.Add(Button("button_" + std::to_string(i), buttons[i], x, Screens::kDialogButtonY, width));
     }
     return w;
 }
 
-XmlElement NewProfileWindow()
+XmlElement ProfilesWindow()
 {
-    XmlElement w = WindowRoot("window_new_profile", "new_profile/title");
-    XmlElement& frame = w.Add("window");
-    frame.Set("name", "window").Set("template", "template_menu_frame").Set("position", 180.0f, 170.0f);
-    frame.Set("size", 440.0f, 250.0f);
-    frame.Add(Label("text", "new_profile/text", 30, 170, 380, 40, "common_0", 24, "center"));
-    frame.Add("edit_box")
-        .Set("name", "name")
-        .Set("shader", "menu_edit_box")
-        .Set("position", 40.0f, 110.0f)
-        .Set("size", 360.0f, 44.0f)
+    XmlElement w = WindowRoot("window_profiles", "profiles/title");
+    XmlElement& frame = w.Add(Panel("window_profiles"));
+    XmlElement& area = frame.Add("window");
+    area.Set("name", "text_area")
+        .Set("position", Screens::kProfileAreaX, Screens::kProfileAreaY)
+        .Set("size", Screens::kProfileRowWidth, 12 * Screens::kProfileRowPitch);
+    // Numbered bottom up: row 0 of the window is the top one, number 11.
+    for (int i = 0; i < 12; ++i) {
+        XmlElement& row = area.Add("button");
+        row.Set("name", "button_profile_" + std::string(i < 10 ? "0" : "") + std::to_string(i))
+            .Set("model", "profile_row")
+            .Set("position", 0.0f, 1.0f + Screens::kProfileRowPitch * i)
+            .Set("size", Screens::kProfileRowWidth, Screens::kProfileRowPitch - 1)
+            .Set("fader", "menu_fade");
+        row.Add(Label("title", "'-'", 10, 0, 320, 24, "common_0", 18));
+    }
+    frame.Add("scroll")
+        .Set("name", "scroll")
+        .Set("model", "menu_scroll_track")
+        .Set("position", 366.0f, 110.0f)
+        .Set("size", 28.0f, 300.0f)
         .Set("fader", "menu_fade")
-        .Set("font", "common_1")
-        .Set("font_color", 1.0f, 0.95f, 0.8f, 1.0f)
-        .Set("text_offset", 12.0f, 12.0f)
-        .Set("cursor_character", "_")
-        .Set("max_character_count", 24)
-        .Set("max_text_length", 330.0f)
-        .Set("visible_text_width", 336.0f);
-    frame.Add(Button("button_0", "common/cancel", 20, 30)).Set("size", 190.0f, 46.0f);
-    frame.Add(Button("button_1", "common/ok", 230, 30)).Set("size", 190.0f, 46.0f);
-    for (const char* b : {"button_0", "button_1"})
-        for (size_t i = 0; i < frame.ChildCount(); ++i)
-            if (*frame.Child(i).Get("name") == b)
-                frame.Child(i).Find("text_label")->Set("size", 190.0f, 46.0f);
+        .Set("toddler_model", "menu_scroll_thumb")
+        .Set("toddler_size", 28.0f, 28.0f)
+        .Set("toddler_min_position", 0.0f, 28.0f)
+        .Set("toddler_max_position", 0.0f, 244.0f)
+        .Set("orientation", "vertical")
+        .Set("decrease_button_model", "menu_scroll_down")
+        .Set("decrease_button_position", 0.0f, 0.0f)
+        .Set("decrease_button_size", 28.0f, 28.0f)
+        .Set("increase_button_model", "menu_scroll_up")
+        .Set("increase_button_position", 0.0f, 272.0f)
+        .Set("increase_button_size", 28.0f, 28.0f);
+    const char* buttons[3][2] = {{"create", "profiles/create"}, {"rename", "profiles/rename"},
+                                 {"delete", "profiles/delete"}};
+    for (int i = 0; i < 3; ++i)
+        frame.Add(Button(buttons[i][0], buttons[i][1], Screens::kProfileButtonX,
+                         Screens::kProfileButtonTopY - Screens::kProfileButtonPitch * i, Screens::kProfileButtonWidth));
+    frame.Add(Button("done", "profiles/done", Screens::kProfileDoneX, Screens::kProfileDoneY, Screens::kProfileDoneWidth));
+    return w;
+}
+
+// One item of a start-game list: the box with its preview, padlock, star and
+// price.
+XmlElement Item(const std::string& name, float x, float y)
+{
+    const float s = Screens::kItemSize, band = s * Screens::kItemBand;
+    XmlElement box("check_box");
+    box.Set("name", name).Set("model", "item_check_box").Set("position", x, y).Set("size", s, s).Set("fader", "menu_fade");
+    box.Add("window")
+        .Set("name", "picture")
+        .Set("shader", "preview_placeholder")
+        .Set("position", band, band)
+        .Set("size", s - 2 * band, s - 2 * band)
+        .Set("height", 1)
+        .Set("fader", "menu_fade");
+    // Held on its first frame by the description: the window turns it.
+    box.Add("window")
+        .Set("name", "lock")
+        .Set("model", "start_game_lock")
+        .Set("model_start_frame", 0)
+        .Set("model_end_frame", 0)
+        .Set("position", s - Screens::kLockSize - 2, s - Screens::kLockSize - 2)
+        .Set("size", Screens::kLockSize, Screens::kLockSize)
+        .Set("height", 2)
+        .Set("fader", "menu_fade");
+    box.Add("window")
+        .Set("name", "star")
+        .Set("model", "start_game_star")
+        .Set("position", 4.0f, 4.0f)
+        .Set("size", Screens::kStarSize, Screens::kStarSize)
+        .Set("height", 3)
+        .Set("fader", "menu_fade");
+    XmlElement price = Label("text", "'0'", 4 + Screens::kStarSize, 4, s - 8 - Screens::kStarSize, Screens::kStarSize,
+                             "common_2", 20, "center");
+    price.Set("height", 3);
+    box.Add(std::move(price));
+    return box;
+}
+
+XmlElement StartGameWindow()
+{
+    // Its panel fills the screen: no room for the small logos.
+    XmlElement w = WindowRoot("window_start_game", "start_game/title", "main_menu_0", "logo_slot", false);
+    w.Find("text_label")->Set("position", 100.0f, 522.0f).Set("size", 600.0f, 66.0f);
+    XmlElement& frame = w.Add(Panel("window_start_game"));
+    struct Row {
+        const char* list;
+        const char* item;
+        const char* label;
+        float y;
+        int count;
+    } const rows[] = {{"themes", "theme_", "start_game/themes", Screens::kThemeRowY, Screens::kThemeBoxes},
+                      {"pictures", "picture_", "start_game/pictures", Screens::kPictureRowY, Screens::kPictureBoxes},
+                      {"puzzles", "puzzle_", "start_game/puzzles", Screens::kPuzzleRowY, Screens::kPuzzleBoxes}};
+    for (const Row& r : rows) {
+        frame.Add(Label(std::string(r.list) + "_text", r.label, 20, r.y + Screens::kItemSize / 2 - 18, 120, 36,
+                        "common_2", 24));
+        XmlElement& list = frame.Add("window");
+        list.Set("name", r.list).Set("position", 0.0f, 0.0f).Set("size", 1.0f, 1.0f);
+        for (int i = 0; i < r.count; ++i)
+            list.Add(Item(r.item + std::string("0") + std::to_string(i), Screens::kItemLeft + i * Screens::kItemPitch,
+                          r.y));
+    }
+    // The player's stars, top right.
+    XmlElement& stars = frame.Add("window");
+    stars.Set("name", "stars_erned").Set("position", 600.0f, 430.0f).Set("size", 150.0f, 40.0f);
+    stars.Add("window")
+        .Set("name", "icon")
+        .Set("model", "start_game_star")
+        .Set("size", 36.0f, 36.0f)
+        .Set("position", 0.0f, 2.0f)
+        .Set("fader", "menu_fade");
+    stars.Add(Label("text", "'0'", 42, 0, 108, 40, "common_2", 26));
+    frame.Add(Label("size_text", "start_game/size", Screens::kSizeBoxX, Screens::kSizeBoxTopY + 44, 150, 32,
+                    "common_2", 22));
+    for (int i = 0; i < Catalogue::kSizeCount; ++i) {
+        const float y = Screens::kSizeBoxTopY - i * Screens::kSizeBoxPitch;
+        frame.Add(CheckBox("puzzle_size_" + std::to_string(i), Screens::kSizeBoxX, y));
+        frame.Add(Label("puzzle_size_" + std::to_string(i) + "_text", "start_game/size_" + std::to_string(i),
+                        Screens::kSizeBoxX + 42, y, 110, 36, "common_1", 20));
+    }
+    frame.Add(CheckBox("relax_mode", Screens::kRelaxBoxX, Screens::kRelaxBoxY));
+    frame.Add(Label("relax_mode_text", "start_game/relax_mode", Screens::kRelaxBoxX + 42, Screens::kRelaxBoxY, 110, 36,
+                    "common_1", 20));
+    frame.Add(Button("button_0", "common/back", Screens::kStartBackX, Screens::kStartButtonY, Screens::kStartButtonWidth));
+    frame.Add(Button("button_1", "main_menu/start", Screens::kStartPlayX, Screens::kStartButtonY,
+                     Screens::kStartButtonWidth));
+    // Follows the pointer over a locked item the player can afford.
+    XmlElement tip = Label("cursor_tip", "start_game/cursor_tip", 18, -34, 180, 26, "tip", 18);
+    tip.Set("height", 10).Set("color", 1.0f, 0.95f, 0.6f, 1.0f);
+    w.Add(std::move(tip));
+    return w;
+}
+
+XmlElement GameLogicWindow()
+{
+    XmlElement w("window");
+    // The whole screen fades out at the end of a level, in the root's time.
+    w.Set("name", "window_game_logic").Set("size", 800.0f, 600.0f).Set("fader", "window_hold");
+    w.Add("window")
+        .Set("name", "bar")
+        .Set("model", "hud_bar")
+        .Set("position", 0.0f, Screens::kHudBarY)
+        .Set("size", 800.0f, Screens::kHudBarHeight)
+        .Set("fader", "menu_fade");
+    XmlElement& money = w.Add("window");
+    money.Set("name", "money").Set("position", 14.0f, Screens::kHudBarY + 3).Set("size", 200.0f, 32.0f);
+    money.Set("height", 2);
+    money.Add("window")
+        .Set("name", "icon")
+        .Set("model", "hud_stars")
+        .Set("size", 30.0f, 30.0f)
+        .Set("position", 0.0f, 1.0f)
+        .Set("fader", "menu_fade");
+    money.Add(Label("text_1", "'0'", 38, 0, 160, 32, "common_2", 24));
+    const char* buttons[3][2] = {{"menu", "hud_button_menu"}, {"minimize", "hud_button_minimize"},
+                                 {"close", "hud_button_close"}};
+    const float x[3] = {644, 684, 764};
+    for (int i = 0; i < 3; ++i)
+        w.Add("button")
+            .Set("name", buttons[i][0])
+            .Set("model", buttons[i][1])
+            .Set("position", x[i], Screens::kHudBarY + 3)
+            .Set("size", 32.0f, 32.0f)
+            .Set("height", 2)
+            .Set("fader", "menu_fade");
+    w.Add("check_box")
+        .Set("name", "fullscreen")
+        .Set("model", "hud_check_box")
+        .Set("position", 724.0f, Screens::kHudBarY + 3)
+        .Set("size", 32.0f, 32.0f)
+        .Set("height", 2)
+        .Set("fader", "menu_fade");
+    // Where the path swallows the pieces (normal play only).
+    w.Add("window")
+        .Set("name", "eater_bottom")
+        .Set("model", "eater_bottom")
+        .Set("position", Screens::kEaterX - 26, Screens::kEaterY - 26)
+        .Set("size", 52.0f, 52.0f)
+        .Set("fader", "menu_fade");
+    w.Add("window")
+        .Set("name", "eater_arrow")
+        .Set("model", "eater_arrow")
+        .Set("position", Screens::kEaterX + 28, Screens::kEaterY - 12)
+        .Set("size", 24.0f, 24.0f)
+        .Set("fader", "menu_fade");
+    return w;
+}
+
+XmlElement GameLogicMenu()
+{
+    XmlElement w = InGameRoot("window_game_logic_menu", "game_logic_menu/title");
+    XmlElement& frame = w.Add(Panel("window_game_logic_menu", "game_logic_window"));
+    auto delayed = [](XmlElement e) {
+        e.Set("fader", "game_logic_control");
+        if (XmlElement* t = e.Find("text_label"))
+            t->Set("fader", "game_logic_control");
+        return e;
+    };
+    auto fitted = [](XmlElement e) {
+        e.Set("auto_font_size", 1);
+        return e;
+    };
+    frame.Add(delayed(fitted(Label("sound_text", "options/sound", 20, 316, 106, 36, "common_1", 20))));
+    frame.Add(delayed(XmlElement("scroll")))
+        .Set("name", "sound")
+        .Set("template", "template_scroll")
+        .Set("position", 130.0f, 320.0f);
+    frame.Add(delayed(fitted(Label("music_text", "options/music", 20, 262, 106, 36, "common_1", 20))));
+    frame.Add(delayed(XmlElement("scroll")))
+        .Set("name", "music")
+        .Set("template", "template_scroll")
+        .Set("position", 130.0f, 266.0f);
+    frame.Add(delayed(Label("fullscreen_text", "options/fullscreen", 24, 208, 200, 36, "common_1", 20)));
+    frame.Add(delayed(CheckBox("fullscreen", 250, 208)));
+    const char* const captions[3] = {"game_logic_menu/leave", "game_logic_menu/restart", "game_logic_menu/resume"};
+    for (int i = 2; i >= 0; --i)
+        frame.Add(delayed(Button("button_" + std::to_string(i), captions[i], Screens::kGameMenuButtonX,
+                                 Screens::kGameMenuButtonY[i], Screens::kGameMenuButtonWidth)));
+    return w;
+}
+
+XmlElement LevelComplete()
+{
+    XmlElement w = InGameRoot("window_level_complete", "level_complete/title");
+    XmlElement& frame = w.Add(Panel("window_level_complete"));
+    const char* rows[3][2] = {{"your_time", "level_complete/your_time"},
+                              {"stars_earned", "level_complete/stars_earned"},
+                              {"stars_total", "level_complete/stars_total"}};
+    for (int i = 0; i < 3; ++i) {
+        const float y = 210 - 50.0f * i;
+        frame.Add(Label(std::string(rows[i][0]) + "_text", rows[i][1], 24, y, 190, 40, "common_1", 22));
+        frame.Add(Label(rows[i][0], "'0'", 220, y, 116, 40, "common_2", 28, "right"));
+    }
+    frame.Add(Button("button_0", "level_complete/continue", Screens::kContinueX, Screens::kContinueY,
+                     Screens::kContinueWidth));
+    return w;
+}
+
+XmlElement CreditsWindow()
+{
+    XmlElement w = WindowRoot("window_credits", "credits/title");
+    XmlElement& frame = w.Add(Panel("window_credits"));
+    frame.Add(Paragraph("text", "credits/text", 24, 90, 412, 290));
+    frame.Add(Button("button_0", "common/back", 120, 24, 220));
     return w;
 }
 
@@ -562,7 +650,36 @@ std::vector<Description> Descriptions()
     d.push_back({"template_menu_frame", TemplateMenuFrame()});
     d.push_back({"window_main_menu", MainMenu()});
     d.push_back({"window_options", OptionsWindow()});
-    d.push_back({"window_new_profile", NewProfileWindow()});
+    d.push_back({"window_new_profile",
+                 NameWindow("window_new_profile", "new_profile/title", "new_profile/text", "common/cancel")});
+    d.push_back({"window_game_loading",
+                 LoadingWindow("window_game_loading", "common/loading", "game_loading/text", true)});
+    d.push_back({"window_game_logic_loading",
+                 LoadingWindow("window_game_logic_loading", "game_logic_loading/title", "game_logic_loading/text", false)});
+    d.push_back({"window_welcome", NameWindow("window_welcome", "welcome/title", "welcome/text", "common/exit")});
+    d.push_back({"window_exit", Dialog("window_exit", "exit/title", "exit/text", {"common/cancel", "common/exit"})});
+    d.push_back({"window_profiles", ProfilesWindow()});
+    d.push_back({"window_rename_profile", NameWindow("window_rename_profile", "rename_profile/title",
+                                                     "rename_profile/text", "common/cancel")});
+    d.push_back({"window_delete_profile", Dialog("window_delete_profile", "delete_profile/title",
+                                                 "delete_profile/text", {"common/no", "common/yes"})});
+    d.push_back({"window_profile_name_conflict", Dialog("window_profile_name_conflict", "profile_name_conflict/title",
+                                                        "profile_name_conflict/text", {"common/ok"})});
+    d.push_back({"window_start_game", StartGameWindow()});
+    d.push_back({"window_credits", CreditsWindow()});
+    d.push_back({"window_game_logic", GameLogicWindow()});
+    d.push_back({"window_game_logic_pause", Dialog("window_game_logic_pause", "game_logic_pause/title",
+                                                   "game_logic_pause/text", {"game_logic_menu/resume"}, true)});
+    d.push_back({"window_game_logic_menu", GameLogicMenu()});
+    d.push_back({"window_game_logic_restart", Dialog("window_game_logic_restart", "game_logic_restart/title",
+                                                     "game_logic_restart/text", {"common/no", "common/yes"}, true)});
+    d.push_back({"window_game_logic_menu_exit", Dialog("window_game_logic_menu_exit", "game_logic_menu_exit/title",
+                                                       "game_logic_menu_exit/text", {"common/no", "common/yes"}, true)});
+    d.push_back({"window_game_logic_game_exit", Dialog("window_game_logic_game_exit", "game_logic_game_exit/title",
+                                                       "game_logic_game_exit/text", {"common/no", "common/yes"}, true)});
+    d.push_back({"window_game_over", Dialog("window_game_over", "game_over/title", "game_over/text",
+                                            {"common/ok"}, true)});
+    d.push_back({"window_level_complete", LevelComplete()});
     return d;
 }
 
@@ -611,6 +728,18 @@ void Check(const std::vector<Description>& descriptions, const std::vector<Art>&
                 known |= f == e.name;
             if (!known)
                 throw std::runtime_error("font \"" + f + "\" is not in the font table" + where);
+        }
+        // The start-up loading window is drawn before the additional
+        // resources and fonts are in.
+        if (d.file == "window_game_loading") {
+            for (const std::string& f : r.fonts)
+                for (const FontTable::Entry& e : FontTable::kEntries)
+                    if (f == e.name && e.additional)
+                        throw std::runtime_error("font \"" + f + "\" is loaded too late" + where);
+            for (const Art& a : art)
+                if (!a.basic && (std::find(r.models.begin(), r.models.end(), a.name) != r.models.end() ||
+                                 std::find(r.shaders.begin(), r.shaders.end(), a.name) != r.shaders.end()))
+                    throw std::runtime_error("\"" + a.name + "\" is loaded too late" + where);
         }
         for (const std::string& m : r.models)
             if (!arts.count(m))
@@ -712,6 +841,7 @@ void AddWindows(ContentSet& set, const Options&)
     const std::vector<Windows::Description> descriptions = Windows::Descriptions();
     Windows::Check(descriptions, art);
     Windows::AddArt(set, art);
+    Windows::AddParticles(set);
     for (const Windows::Description& d : descriptions)
         set.AddText(std::string(Windows::kFolder) + d.file + ".xml", ContentTools::WriteXml(d.root));
 }

@@ -18,6 +18,10 @@
 #include "engine/foundation/ExecutableDirectory.h"
 #include "engine/foundation/Paths.h"
 #include "engine/foundation/Window.h"
+#include "framework/SoundController.h"
+#include "gui/GUITextControl.h"
+#include "puzzle/app/GUIMenuWindow.h"
+#include "puzzle/app/GUIMenuWindowManager.h"
 #include "puzzle/app/Game.h"
 #include "support/ProgramRunner.h"
 #include "support/TestSupport.h"
@@ -60,6 +64,38 @@ inline std::string MakeProgramFolder(const std::string& name, bool allLoose = fa
     std::string error;
     EXPECT_TRUE(TestSupport::WriteContent(folder, options, change, &error)) << error;
     return folder;
+}
+
+// Content without the publishers' logos: the start-up goes straight on.
+inline void WithoutLogos(Content::ContentSet& set)
+{
+    for (const std::string& p : set.Paths())
+        if (p.find("\\publishers\\") != std::string::npos)
+            set.Remove(p);
+}
+
+// Frames until the start-up has run its course (logos, loading, the first
+// menu window on screen with its cue played), then all music stopped at
+// once: a test of its own sounds or pixels then starts from a still screen.
+inline bool SettleIntoMenus(Puzzle::Game& game, double seconds = 40)
+{
+    const DWORD start = GetTickCount();
+    Puzzle::GUIMenuWindowManager* windows = nullptr;
+    for (;;) {
+        TestSupport::ProgramRunner::Pump();
+        game.Update();
+        Sleep(5);
+        windows = game.GetMenuWindowManager();
+        Puzzle::GUIMenuWindow* holder = windows ? windows->GetTurnHolder() : nullptr;
+        if (holder && holder->GetName() != "window_game_loading" && holder->IsVisible() && !holder->IsSoundPending() &&
+            (!holder->GetTitleControl() || holder->GetTitleControl()->IsPrintingDone()))
+            break;
+        if (GetTickCount() - start > seconds * 1000)
+            return false;
+    }
+    if (GameFramework::SoundController* sounds = game.GetSoundController())
+        sounds->StopAllMusic(false, 1.0f);
+    return true;
 }
 
 // A start-up error is reported with its message before it propagates.

@@ -35,6 +35,7 @@ std::string FolderWithLevels(const std::string& name, const std::vector<int>& le
 {
     return MakeProgramFolder(name, false, [&](Content::ContentSet& set) {
         set.AddText("data\\levels\\levels.xml", ContentTools::WriteLevelsXml(levels));
+        WithoutLogos(set);
     });
 }
 
@@ -84,7 +85,8 @@ protected:
         ResetUserData(kWindowedIni);
         game = std::make_unique<MapGame>(folder);
         FocusGameWindow();
-        Frames(3);
+        // The screen stands still once the start-up windows have come.
+        ASSERT_TRUE(SettleIntoMenus(*game));
         dir = TestSupport::MakeTempDir("game_console");
         shell = std::make_unique<TestSupport::HostShell>(dir);
         // X gives the keys to the window that has the focus and the pointer.

@@ -84,10 +84,13 @@ protected:
             for (int i = 0; i < 22050 * 6 / 10; ++i)
                 s.data.push_back(static_cast<float>(0.6 * std::sin(2 * SoundTest::kPi * kOverrideTone * i / 22050)));
             set.Add("data\\audio\\game\\level_begin.wav", ContentTools::WriteWavFile(s, 16));
+            WithoutLogos(set);
         });
         ResetUserData("v_fullscreen 0\r\n");
         game = MakeGame(folder);
         FocusGameWindow();
+        // The start-up's music and cues are over before the test's own.
+        ASSERT_TRUE(SettleIntoMenus(*game));
     }
     void TearDown() override
     {
