@@ -1,0 +1,23 @@
+# The real program played through xdotool: real input and the program's one
+# application-data folder, so these run alone, like the other input tests.
+foreach(t test_play_through test_play_bad_input test_play_sound)
+    if(TARGET ${t})
+        list(APPEND SERIAL_TESTS ${t})
+        add_dependencies(${t} Pelloria)
+    endif()
+endforeach()
+if(TEST test_play_sound)
+    set(capture "${CMAKE_BINARY_DIR}/tests/puzzle/app/menu_capture.raw")
+    set(conf "${CMAKE_BINARY_DIR}/tests/puzzle/app/alsa-menu-capture.conf")
+    file(WRITE "${conf}"
+        "</usr/share/alsa/alsa.conf>\n"
+        "pcm.!default { type plug slave { pcm \"pelloria_capture\" format S16_LE rate 44100 channels 2 } }\n"
+        "pcm.pelloria_capture { type file slave.pcm \"pelloria_null\" format \"raw\"\n"
+        "    file \"|exec perl ${CMAKE_SOURCE_DIR}/tools/alsa-pace 176400 ${capture}\" }\n"
+        "pcm.pelloria_null { type null }\n")
+    set_tests_properties(test_play_sound PROPERTIES
+        ENVIRONMENT "PELLORIA_ALSA_CONFIG=${conf};PELLORIA_SOUND_CAPTURE=${capture}")
+endif()
+if(TARGET bench_game)
+    target_link_libraries(bench_game PRIVATE pelloria_app)
+endif()
