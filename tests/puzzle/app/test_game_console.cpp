@@ -84,6 +84,14 @@ protected:
     {
         ResetUserData(kWindowedIni);
         game = std::make_unique<MapGame>(folder);
+        // A player whose map the commands change, there before the start-up
+        // ends: the main menu comes, not the new-player window, whose edit
+        // box would take the keys typed into the console as well.
+        GameFramework::ProfileManagerBase* players = game->GetProfileManager();
+        ASSERT_NE(players, nullptr);
+        player = players->AddProfile(L"Tester");
+        ASSERT_NE(player, nullptr);
+        players->SetCurrentProfile(player, true);
         FocusGameWindow();
         // The screen stands still once the start-up windows have come.
         ASSERT_TRUE(SettleIntoMenus(*game));
@@ -171,6 +179,7 @@ protected:
     }
 
     std::unique_ptr<MapGame> game;
+    GameFramework::ProfileBase* player = nullptr;
     std::string dir;
     std::unique_ptr<TestSupport::HostShell> shell;
     Image shot;
@@ -197,11 +206,6 @@ TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
     Console* console = Console::Instance();
     ASSERT_NE(console, nullptr);
     EXPECT_FALSE(console->IsEnabled());
-    // A player whose map the commands change.
-    GameFramework::ProfileManagerBase* players = game->GetProfileManager();
-    GameFramework::ProfileBase* player = players->AddProfile(L"Tester");
-    ASSERT_NE(player, nullptr);
-    players->SetCurrentProfile(player, true);
     player->SetCurrentPosition(GameFramework::Level(1, 2));
     player->Save();
 
@@ -296,10 +300,6 @@ TEST_F(InDesktop, CommandsReportTheResourcesAndMapCommandsKeepAProfileTheyCannot
     // No stages, or an empty last one: the map cannot be opened, and the
     // player's file stays as it is.
     Start(FolderWithLevels("console_levels", {2, 3}));
-    GameFramework::ProfileManagerBase* players = game->GetProfileManager();
-    GameFramework::ProfileBase* player = players->AddProfile(L"Tester");
-    ASSERT_NE(player, nullptr);
-    players->SetCurrentProfile(player, true);
     const std::string file = player->GetFilePath();
     const std::vector<unsigned char> bytes = TestSupport::ReadFileBytes(file);
     ASSERT_FALSE(bytes.empty());
@@ -348,7 +348,7 @@ TEST_F(InDesktop, CommandsReportTheResourcesAndMapCommandsKeepAProfileTheyCannot
     Puzzle::Profile stored(player->GetFileName(), game->GetUserDataFolder());
     EXPECT_FALSE(stored.HasSavedGame());
     // Without a player the commands are only set done.
-    players->SetCurrentProfile(nullptr, false);
+    game->GetProfileManager()->SetCurrentProfile(nullptr, false);
     config->ExecuteLine("g_reset_map", &name);
     config->ExecuteLine("g_open_map", &name);
     Frame();
