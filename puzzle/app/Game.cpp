@@ -8,6 +8,7 @@
 #include "puzzle/app/GUIGameCursor.h"
 #include "puzzle/app/GUIBackground.h"
 #include "framework/LevelManagerBase.h"
+#include "framework/ProfileBase.h"
 #include "gui/GUIManager.h"
 #include "gui/GUIToolManager.h"
 #include "gui/GUIWindow.h"
@@ -38,6 +39,7 @@
 #include "puzzle/app/GUIStartGameLogicWindow.h"
 #include "puzzle/app/GUIWelcomeWindow.h"
 #include "puzzle/app/GameData.h"
+#include "puzzle/logic/GameLogic.h"
 #include "puzzle/logic/GameLogicData.h"
 #include "puzzle/app/LevelManager.h"
 #include "puzzle/app/ProfileManager.h"
@@ -286,7 +288,14 @@ GameTools::DataKeeper* Game::CreateGameLogicData(const Stage& stage, const Level
         content->FillGameLogicData(data);
     return data;
 }
-GameLogicBase* Game::CreateGameLogic(const Stage&, const Level&, int32_t) { return nullptr; }
+GameLogicBase* Game::CreateGameLogic(const Stage& stage, const Level& level, int32_t carryOver)
+{
+    const ProfileBase* player = CurrentProfile();
+    const std::string folder = player ? player->GetFolderPath() : std::string();
+    return new GameLogic(gameCursor, PuzzleProfiles(), soundController, Data(),
+                         static_cast<GameLogicData*>(currentGameLogicData), guiToolManager, &stage, &level, carryOver,
+                         &folder);
+}
 
 void Game::SetCursorEffects(bool visible, bool arrow)
 {
