@@ -42,6 +42,8 @@ bool HostShell::Run(const std::string& line, const std::function<void()>& pump, 
         pump();
         Sleep(5);
     }
+    // Long scenarios run thousands of lines: the markers would pile up.
+    DeleteFileA((folder_ + "\\" + marker).c_str());
     return true;
 }
 

@@ -258,7 +258,9 @@ std::string ProgramRunner::HostOutput(const std::string& line, unsigned timeoutM
     DeleteFileA((folder + "\\" + file).c_str());
     if (!Host("(" + line + ") > '" + shell->UnixFolder() + "/" + file + "' 2>/dev/null", timeoutMs))
         return std::string();
-    return Read(folder + "\\" + file);
+    const std::string text = Read(folder + "\\" + file);
+    DeleteFileA((folder + "\\" + file).c_str());
+    return text;
 }
 
 std::string ProgramRunner::FindWindow(const std::string& windowName, unsigned timeoutMs)
@@ -310,6 +312,8 @@ bool ProgramRunner::Capture(const std::string& windowId, Screenshot& out)
     if (!Host("import -window " + windowId + " -depth 8 ppm:'" + shell->UnixFolder() + "/" + file + "'"))
         return false;
     std::vector<unsigned char> bytes = ReadFileBytes(folder + "\\" + file);
+    // A screenshot is 2 MB or more and a scenario takes hundreds.
+    DeleteFileA((folder + "\\" + file).c_str());
     // P6 <width> <height> <maximum> then the pixels.
     size_t pos = 0;
     int fields[3] = {0, 0, 0};
