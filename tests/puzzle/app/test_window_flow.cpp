@@ -269,6 +269,23 @@ TEST_F(WindowFlow, InGameDialogsPauseTheLevelAndLeaveRestartOrLoseIt)
     EXPECT_EQ(game->gameLogic, nullptr);
     EXPECT_TRUE(game->GetHighScoresTable()->GetEntries().empty());
 
+    // Lost with points: the score goes into the high scores and their file,
+    // and their screen hands on at once through the main menu's relay.
+    Play();
+    game->gameLogic->SetScore(25);
+    game->gameLogic->SetState(GameFramework::GameLogicBase::kLost);
+    ASSERT_TRUE(Until([&] { return Visible(game->gameOverWindow); }));
+    Answer(game->gameOverWindow, 1);
+    ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); }));
+    EXPECT_FALSE(Visible(game->mainMenuWindow)) << "the relay shows nothing";
+    EXPECT_EQ(game->gameLogic, nullptr);
+    {
+        GameFramework::HighScoresTable stored(10, UserData() + "\\demo");
+        ASSERT_EQ(stored.GetEntries().size(), 1u);
+        EXPECT_EQ(stored.GetEntries()[0]->playerName, L"Bert");
+        EXPECT_EQ(stored.GetEntries()[0]->score, 25u);
+    }
+
     // Leaving for the main menu ends the level too.
     Play();
     Answer(game->gameLogicWindow, 16);
