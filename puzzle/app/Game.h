@@ -103,6 +103,7 @@ public:
 
     uint32_t GetNextGameTrack() const { return nextGameTrack; }
     GUIMenuWindowManager* GetMenuWindowManager() const { return menuWindowManager; }
+    GUIBackground* GetBackground() const { return background; }
     Content* GetContent() const { return content; }
     // The parent of every menu window.
     KorvaneEngine::GUIWindow* GetWindowRoot() const { return windowRoot; }

@@ -22,6 +22,7 @@
 #include "engine/foundation/Window.h"
 #include "engine/render/DataKeeper.h"
 #include "framework/Engine.h"
+#include "framework/GUILogosWindowBase.h"
 #include "framework/Level.h"
 #include "framework/SoundController.h"
 #include "framework/Stage.h"
@@ -31,6 +32,7 @@
 #include "gui/GUIToolManager.h"
 #include "gui/GUIWindow.h"
 #include "gui/SpriteManager.h"
+#include "puzzle/app/GUIBackground.h"
 #include "puzzle/app/GameData.h"
 #include "puzzle/app/Profile.h"
 #include "puzzle/app/ProfileManager.h"
@@ -115,6 +117,11 @@ struct LevelGame {
         GameTest::ResetUserData(ini);
         game = GameTest::MakeGame(folder);
         gameData = static_cast<::Puzzle::GameData*>(game->GetGameData());
+        // The level plays without the game's screens: the logos and the menus'
+        // background the game shows at start-up would cover the board.
+        HideLogos(*game);
+        if (::Puzzle::GUIBackground* background = game->GetBackground())
+            background->SetVisible(false, false, 1.0f);
         gameData->LoadAll();
         // The game's loading window loads these with the game data.
         game->GetGUIToolManager()->GetFontTool()->LoadAdditionalFonts();
@@ -142,6 +149,7 @@ struct LevelGame {
     }
 
     static GameFramework::ProfileManagerBase* ProfileManagerOf(GameFramework::GameBase& g);
+    static void HideLogos(GameFramework::GameBase& g);
 
     // relax: the profile's play value 1. seed: set just before the level is
     // made (the pieces are shuffled with it).
@@ -259,6 +267,19 @@ inline GameFramework::ProfileManagerBase* LevelGame::ProfileManagerOf(GameFramew
         }
     };
     return View::Of(g);
+}
+
+inline void LevelGame::HideLogos(GameFramework::GameBase& g)
+{
+    struct View : GameFramework::GameBase {
+        static GameFramework::GUILogosWindowBase* Of(GameFramework::GameBase& b)
+        {
+            GameFramework::GUILogosWindowBase* GameFramework::GameBase::*member = &View::logosWindow;
+            return b.*member;
+        }
+    };
+    if (GameFramework::GUILogosWindowBase* logos = View::Of(g))
+        logos->Hide();
 }
 
 // The first piece element of the queue that the pointer can reach: whole on
