@@ -47,6 +47,8 @@ protected:
         kit.Open(false);
         kit.registry.reset(new Puzzle::GameData("en"));
         kit.registry->LoadResourceFile(Content::Windows::kResourceList, true);
+        // The menus' art beyond the start-up loading window's is in the additional list.
+        kit.registry->LoadResourceFile(Content::Windows::kAdditionalResourceList, true);
         kit.tools.reset(new GUITools::GUIToolManager("en"));
         kit.tools->GetFontTool()->LoadAdditionalFonts();
         Config* config = kit.scene.config.get();
