@@ -311,6 +311,29 @@ bool ProgramRunner::Capture(const std::string& windowId, Screenshot& out)
     const std::string file = "capture" + std::to_string(++outputs) + ".ppm";
     if (!Host("import -window " + windowId + " -depth 8 ppm:'" + shell->UnixFolder() + "/" + file + "'"))
         return false;
+    return ReadCapture(file, out);
+}
+
+bool ProgramRunner::CaptureAfter(const std::string& line, const std::string& windowId, int count,
+                                 std::vector<Screenshot>& out)
+{
+    std::string all = line;
+    std::vector<std::string> files;
+    for (int i = 0; i < count; ++i) {
+        files.push_back("capture" + std::to_string(++outputs) + ".ppm");
+        all += "; import -window " + windowId + " -depth 8 ppm:'" + shell->UnixFolder() + "/" + files.back() + "'";
+    }
+    if (!Host(all))
+        return false;
+    out.assign(files.size(), Screenshot());
+    bool read = true;
+    for (size_t i = 0; i < files.size(); ++i)
+        read = ReadCapture(files[i], out[i]) && read;
+    return read;
+}
+
+bool ProgramRunner::ReadCapture(const std::string& file, Screenshot& out)
+{
     std::vector<unsigned char> bytes = ReadFileBytes(folder + "\\" + file);
     // A screenshot is 2 MB or more and a scenario takes hundreds.
     DeleteFileA((folder + "\\" + file).c_str());

@@ -108,11 +108,17 @@ public:
     bool HoldKeys(const std::string& windowId, const std::string& keys, unsigned milliseconds = 300);
     // The X window as it is on screen (import).
     bool Capture(const std::string& windowId, Screenshot& out);
+    // Runs the host line, then takes count screenshots of the window one
+    // after the other in the same host line: a burst right after an input,
+    // without a round trip through Wine between the shots.
+    bool CaptureAfter(const std::string& line, const std::string& windowId, int count, std::vector<Screenshot>& out);
 
     // Pumps this test's own message queue for a while (HostShell needs it).
     static void Pump(unsigned milliseconds = 0);
 
 private:
+    // Reads and deletes a screenshot file the host wrote into the folder.
+    bool ReadCapture(const std::string& file, Screenshot& out);
     std::string name, company, title, folder, error;
     std::unique_ptr<HostShell> shell;
     PROCESS_INFORMATION process = {};
