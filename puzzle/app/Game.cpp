@@ -32,8 +32,10 @@
 #include "puzzle/app/GUIMainMenuWindow.h"
 #include "puzzle/app/GUIMenuWindowManager.h"
 #include "puzzle/app/GUINewProfileWindow.h"
+#include "puzzle/app/GUIOptionsWindow.h"
 #include "puzzle/app/GUIProfileNameConflictWindow.h"
 #include "puzzle/app/GUIProfilesWindow.h"
+#include "puzzle/app/GUIRelaxWindow.h"
 #include "puzzle/app/GUIRenameProfileWindow.h"
 #include "puzzle/app/GUIStageCompleteWindow.h"
 #include "puzzle/app/GUIStartGameLogicWindow.h"
@@ -80,8 +82,9 @@ Game::Game(const std::string& companyName, const std::string& gameTitle, uint32_
 Game::~Game()
 {
     // Before the base deletes the windows, which never touch the manager or
-    // the background from their destructors. The relax window goes here
-    // once it exists.
+    // the background from their destructors.
+    delete relaxWindow;
+    relaxWindow = nullptr;
     delete content;
     content = nullptr;
     delete background;
@@ -122,7 +125,8 @@ void Game::CreateWindows()
         cursor->CreateEffects(gameData);
     if (background)
         background->LoadAdditionalLayers();
-    // The relax window comes here once it exists.
+    relaxWindow = new GUIRelaxWindow(profileManager, soundController, Data(), guiToolManager, menuWindowManager,
+                                     windowRoot);
     GameBase::CreateWindows();
 }
 
@@ -224,8 +228,11 @@ GUIStartGameLogicWindowBase* Game::CreateStartGameLogicWindow()
 
 GUIContinueGameLogicWindowBase* Game::CreateContinueGameLogicWindow() { return new GUIContinueGameLogicWindow(); }
 GUIHighScoresWindowBase* Game::CreateHighScoresWindow() { return new GUIHighScoresWindow(highScoresTable); }
-// The options window comes with its own work.
-GUIOptionsWindowBase* Game::CreateOptionsWindow() { return nullptr; }
+GUIOptionsWindowBase* Game::CreateOptionsWindow()
+{
+    return new GUIOptionsWindow(soundController, profileManager, Data(), guiToolManager, menuWindowManager,
+                                windowRoot);
+}
 
 GUIHelpWindowBase* Game::CreateHelpWindow()
 {
@@ -307,11 +314,30 @@ void Game::SetCursorEffects(bool visible, bool arrow)
     cursor->SetEffectsVisible(visible);
 }
 
+void Game::DispatchWindowEvents()
+{
+    GameBase::DispatchWindowEvents();
+    if (relaxWindow)
+        HandleRelaxWindow();
+}
+
+void Game::ResetWindowEvents()
+{
+    GameBase::ResetWindowEvents();
+    if (!relaxWindow)
+        return;
+    if (relaxWindow->IsHandled())
+        relaxWindow->SetEventCode(0);
+    relaxWindow->SetHandled(true);
+}
+
 void Game::UpdateWindows()
 {
     if (background)
         background->Update();
     GameBase::UpdateWindows();
+    if (relaxWindow)
+        relaxWindow->Update();
     if (menuWindowManager)
         menuWindowManager->Update();
 }
@@ -445,10 +471,23 @@ void Game::HandleGameOverWindow()
     if (code == 1) {
         RestartMenuMusic();
     } else if (code == 25) {
-        // Without the relax offer the player has declined it.
         gameOverWindow->Hide();
-        gameOverWindow->Show(26);
+        if (relaxWindow) {
+            relaxWindow->Show(25);
+        } else {
+            // Without the relax offer the player has declined it.
+            gameOverWindow->Show(26);
+        }
     }
+}
+
+void Game::HandleRelaxWindow()
+{
+    if (relaxWindow->GetEventCode() != GUIRelaxWindow::kAnswered)
+        return;
+    relaxWindow->Hide();
+    if (gameOverWindow)
+        gameOverWindow->Show(26);
 }
 
 void Game::ShowCheatBanner()

@@ -78,7 +78,11 @@ public:
                                                   int32_t carryOver) override;
 
     // The menu window manager and the relax window take part in the frame's
-    // window steps; the handlers below add the music and the cursor.
+    // window steps; the handlers below add the music and the cursor. The
+    // relax window, which the base does not know, is dispatched, reset and
+    // updated after the base's windows.
+    void DispatchWindowEvents() override;
+    void ResetWindowEvents() override;
     void UpdateWindows() override;
     void HandleLogosWindow() override;
     void HandleGameLogicLoadingWindow() override;
@@ -94,7 +98,10 @@ public:
     void HandleGameLogicLost() override;
     void HandleLevelCompleteWindow() override;
     void HandleStageCompleteWindow() override;
+    // Game over's code 25 offers relax mode (the relax window shown with
+    // mode 25); its answer (20) goes back to game over, shown with mode 26.
     void HandleGameOverWindow() override;
+    virtual void HandleRelaxWindow();
 
     // The base's banner, then the help on the cheat keys.
     void ShowCheatBanner() override;
@@ -104,6 +111,7 @@ public:
     uint32_t GetNextGameTrack() const { return nextGameTrack; }
     GUIMenuWindowManager* GetMenuWindowManager() const { return menuWindowManager; }
     GUIBackground* GetBackground() const { return background; }
+    GUIRelaxWindow* GetRelaxWindow() const { return relaxWindow; }
     Content* GetContent() const { return content; }
     // The parent of every menu window.
     KorvaneEngine::GUIWindow* GetWindowRoot() const { return windowRoot; }
