@@ -6,6 +6,7 @@
 #include "tools/content/ContentSet.h"
 #include "tools/content/FontTable.h"
 #include "tools/content/Modules.h"
+#include "tools/content/Screens.h"
 #include "tools/content/Texts.h"
 #include "tools/content/Windows.h"
 #include "tools/formats/XmlWriter.h"
@@ -36,11 +37,11 @@ XmlElement Text(const std::string& name, const std::string& key, float x, float 
     return t;
 }
 
-XmlElement OfferButton(const std::string& name, const std::string& key, float x)
+XmlElement OfferButton(const std::string& name, const std::string& key, float x, float width)
 {
     XmlElement b("button");
-    b.Set("name", name).Set("template", "template_button").Set("position", x, 30.0f).Set("size", 190.0f, 46.0f);
-    b.Add("text_label").Set("name", "title").Set("text", key).Set("size", 190.0f, 46.0f);
+    b.Set("name", name).Set("template", "template_button").Set("position", x, 30.0f).Set("size", width, 46.0f);
+    b.Add("text_label").Set("name", "title").Set("text", key).Set("size", width, 46.0f);
     return b;
 }
 
@@ -66,12 +67,23 @@ XmlElement RelaxWindow()
     XmlElement title = Text("title", "relax/title", 220, 490, 360, 70, "main_menu_0", 40);
     title.Set("height", 3).Set("printing_mode", 1).Set("printing_speed", 40.0f).Set("max_printing_time", 1.2f);
     w.Add(std::move(title));
+    // The panel in this window's own colour where the colour table places it,
+    // like every other screen's, so the offer is told apart on screen.
+    const Screens::Panel* p = Screens::FindPanel(kName);
+    if (!p)
+        throw std::runtime_error(std::string("window \"") + kName + "\" has no panel colour");
     XmlElement& frame = w.Add("window");
-    frame.Set("name", "window").Set("template", "template_menu_frame").Set("position", 170.0f, 160.0f);
-    frame.Set("size", 460.0f, 270.0f);
-    frame.Add(Text("text", "relax/text", 30, 100, 400, 140, "common_0", 24));
-    frame.Add(OfferButton("button_0", "relax/decline", 20));
-    frame.Add(OfferButton("button_1", "relax/accept", 250));
+    frame.Set("name", "window")
+        .Set("model", "panel_relax")
+        .Set("model_start_frame", 0)
+        .Set("model_end_frame", 7)
+        .Set("fader", "frame_fade")
+        .Set("position", p->x, p->y)
+        .Set("size", p->width, p->height);
+    const float buttonWidth = (p->width - 60) / 2;
+    frame.Add(Text("text", "relax/text", 20, 90, p->width - 40, p->height - 110, "common_0", 24));
+    frame.Add(OfferButton("button_0", "relax/decline", 20, buttonWidth));
+    frame.Add(OfferButton("button_1", "relax/accept", 40 + buttonWidth, buttonWidth));
     return w;
 }
 
