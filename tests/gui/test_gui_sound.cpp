@@ -23,34 +23,6 @@ namespace {
 const double kRate = 44100;
 const double kSelectTone = 660, kClickTone = 1320;
 
-std::string CapturePath()
-{
-    const char* unix = std::getenv("PELLORIA_SOUND_CAPTURE");
-    if (!unix || !*unix)
-        return std::string();
-    std::string path = std::string("Z:") + unix;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-uint64_t FileSize(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-// The left channel written since offset from.
-std::vector<double> ReadLeft(const std::string& path, uint64_t from)
-{
-    std::vector<double> left;
-    std::vector<unsigned char> all = TestSupport::ReadFileBytes(path);
-    for (uint64_t i = from - from % 4; i + 4 <= all.size(); i += 4)
-        left.push_back(static_cast<int16_t>(all[i] | all[i + 1] << 8) / 32768.0);
-    return left;
-}
-
 // Bursts of sound (10 ms windows above a level, gaps under 60 ms joined),
 // each named by the stronger of the two tones.
 std::string Bursts(const std::vector<double>& x)
@@ -90,7 +62,7 @@ class GUISound : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        capture = CapturePath();
+        capture = SoundTest::CapturePath();
         ASSERT_FALSE(capture.empty()) << "PELLORIA_SOUND_CAPTURE is not set: run this test through CTest";
         dir = TestSupport::MakeTempDir("gui_sound");
         shell = std::make_unique<TestSupport::HostShell>(dir);
@@ -183,7 +155,7 @@ TEST_F(GUISound, EachEntrySelectsAndEachPressClicksOnTheDevice)
     // Whatever set-up left in the pipe has arrived by now.
     for (int i = 0; i < 40; ++i)
         Frame();
-    const uint64_t mark = FileSize(capture);
+    const uint64_t mark = SoundTest::CaptureSize(capture);
     const std::string over = At(400, 300), off = At(100, 100);
     // Two entries and three presses, far enough apart to tell the tones apart;
     // moving inside the button is no new entry.
@@ -194,7 +166,7 @@ TEST_F(GUISound, EachEntrySelectsAndEachPressClicksOnTheDevice)
         Frame();
     EXPECT_EQ(cues.GetCues()[0].playCount, 2u);
     EXPECT_EQ(cues.GetCues()[1].playCount, 3u);
-    EXPECT_EQ(Bursts(ReadLeft(capture, mark)), "SCCSC");
+    EXPECT_EQ(Bursts(SoundTest::CaptureLeft(capture, mark)), "SCCSC");
 }
 
 } // namespace

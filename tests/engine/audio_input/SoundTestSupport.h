@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -304,6 +305,37 @@ inline double Rms(const std::vector<double>& x)
     for (double v : x)
         sum += v * v;
     return x.empty() ? 0 : std::sqrt(sum / x.size());
+}
+
+// The ALSA file device's capture (16-bit stereo at 44100 Hz) as a Windows
+// path, or empty when the run has no captured sound.
+inline std::string CapturePath()
+{
+    const char* unix = std::getenv("PELLORIA_SOUND_CAPTURE");
+    if (!unix || !*unix)
+        return std::string();
+    std::string path = std::string("Z:") + unix;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// Bytes captured so far: a mark to read from after an action.
+inline uint64_t CaptureSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The left channel captured from a byte mark on (rounded down to a frame).
+inline std::vector<double> CaptureLeft(const std::string& path, uint64_t from)
+{
+    std::vector<unsigned char> all = TestSupport::ReadFileBytes(path);
+    std::vector<double> left;
+    for (uint64_t i = from - from % 4; i + 4 <= all.size(); i += 4)
+        left.push_back(static_cast<int16_t>(all[i] | all[i + 1] << 8) / 32768.0);
+    return left;
 }
 
 } // namespace SoundTest

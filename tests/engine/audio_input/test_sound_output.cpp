@@ -23,25 +23,6 @@ namespace {
 
 const double kRate = 44100;
 
-// The capture file as Wine sees it (the Unix root is drive Z:).
-std::string CapturePath()
-{
-    const char* unix = std::getenv("PELLORIA_SOUND_CAPTURE");
-    if (!unix || !*unix)
-        return std::string();
-    std::string path = std::string("Z:") + unix;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-uint64_t FileSize(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 struct Capture {
     std::vector<double> left, right;
     // The stretch that holds sound: first and last frame above the threshold.
@@ -92,7 +73,7 @@ protected:
     }
     void SetUp() override
     {
-        capture = CapturePath();
+        capture = SoundTest::CapturePath();
         ASSERT_FALSE(capture.empty()) << "PELLORIA_SOUND_CAPTURE is not set: run this test through CTest";
         ClearLog();
     }
@@ -117,7 +98,7 @@ protected:
     {
         // Whatever an earlier sound left in the pipe has arrived by now.
         RunFrames(0.6);
-        uint64_t mark = FileSize(capture);
+        uint64_t mark = SoundTest::CaptureSize(capture);
         manager->PlaySound(sound, false);
         RunFrames(0.05);
         if (audible) {
@@ -129,7 +110,7 @@ protected:
         EXPECT_EQ(sound->GetState(), Sound::kStopped);
         // The device and the pipe behind it hold a little sound still.
         RunFrames(1.0);
-        EXPECT_GT(FileSize(capture), mark);
+        EXPECT_GT(SoundTest::CaptureSize(capture), mark);
         return ReadCapture(capture, mark);
     }
 

@@ -24,34 +24,6 @@ namespace {
 
 const double kRate = 44100;
 
-std::string CapturePath()
-{
-    const char* unix = std::getenv("PELLORIA_SOUND_CAPTURE");
-    if (!unix || !*unix)
-        return std::string();
-    std::string path = std::string("Z:") + unix;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-uint64_t FileSize(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-// The left channel written since `from`.
-std::vector<double> ReadLeft(const std::string& path, uint64_t from)
-{
-    std::vector<unsigned char> all = TestSupport::ReadFileBytes(path);
-    std::vector<double> left;
-    for (uint64_t i = from - from % 4; i + 4 <= all.size(); i += 4)
-        left.push_back(static_cast<int16_t>(all[i] | all[i + 1] << 8) / 32768.0);
-    return left;
-}
-
 std::vector<double> Stretch(const std::vector<double>& s, double from, double length)
 {
     const size_t a = std::min(s.size(), static_cast<size_t>(from * kRate));
@@ -76,7 +48,7 @@ protected:
     void SetUp() override
     {
         SKIP_OUTSIDE_DESKTOP();
-        capture = CapturePath();
+        capture = SoundTest::CapturePath();
         ASSERT_FALSE(capture.empty()) << "PELLORIA_SOUND_CAPTURE is not set: run this test through CTest";
         // A WAV beside the shipped Ogg of the same name, with a tone of its own.
         folder = MakeProgramFolder("game_sound", false, [](Content::ContentSet& set) {
@@ -129,10 +101,10 @@ TEST_F(InDesktop, MusicFadesInChangesTrackFallsSilentAndAWavBeatsAnOgg)
     Run(0.5);
 
     // The menu track fades in at 0.5/s: two seconds from silence to full.
-    uint64_t mark = FileSize(capture);
+    uint64_t mark = SoundTest::CaptureSize(capture);
     sounds->PlayMusic(0, Puzzle::kMusicMenu, true, 0.5f);
     Run(2.8);
-    std::vector<double> in = ReadLeft(capture, mark);
+    std::vector<double> in = SoundTest::CaptureLeft(capture, mark);
     ASSERT_GT(in.size(), kRate * 2.5) << "the device did not run";
     std::vector<double> strength;
     for (double t = 0.25; t + 0.25 <= 2.75; t += 0.25)
@@ -150,10 +122,10 @@ TEST_F(InDesktop, MusicFadesInChangesTrackFallsSilentAndAWavBeatsAnOgg)
 
     // Another track on the channel: the menu fades out within a second, game0
     // fades in.
-    mark = FileSize(capture);
+    mark = SoundTest::CaptureSize(capture);
     sounds->PlayMusic(0, Puzzle::kMusicGame0, true, 0.5f);
     Run(2.8);
-    std::vector<double> change = ReadLeft(capture, mark);
+    std::vector<double> change = SoundTest::CaptureLeft(capture, mark);
     const std::vector<double> before = Stretch(change, 0.0, 0.3), after = Stretch(change, 2.3, 0.4);
     EXPECT_GT(SoundTest::ToneStrength(before, menuTone, kRate), SoundTest::ToneStrength(before, gameTone, kRate));
     EXPECT_GT(SoundTest::ToneStrength(after, gameTone, kRate), 5 * SoundTest::ToneStrength(after, menuTone, kRate));
@@ -163,17 +135,17 @@ TEST_F(InDesktop, MusicFadesInChangesTrackFallsSilentAndAWavBeatsAnOgg)
     // Music volume 0: nothing comes out.
     sounds->SetMusicVolume(0.0f);
     Run(0.8);
-    mark = FileSize(capture);
+    mark = SoundTest::CaptureSize(capture);
     Run(0.6);
-    EXPECT_LT(SoundTest::Rms(ReadLeft(capture, mark)), 0.002);
+    EXPECT_LT(SoundTest::Rms(SoundTest::CaptureLeft(capture, mark)), 0.002);
     sounds->StopAllMusic(false, 0.0f);
 
     // The effect comes from the WAV, not from the Ogg of the same name.
     EXPECT_EQ(game->GetAudioFileName("game", "level_begin"), "audio\\game\\level_begin.wav");
-    mark = FileSize(capture);
+    mark = SoundTest::CaptureSize(capture);
     sounds->PlaySound(Puzzle::kSoundLevelBegin);
     Run(1.2);
-    std::vector<double> effect = ReadLeft(capture, mark);
+    std::vector<double> effect = SoundTest::CaptureLeft(capture, mark);
     double loudest = 0;
     size_t at = 0;
     for (size_t i = 0; i < effect.size(); ++i)

@@ -27,32 +27,6 @@ const char kCompany[] = "Quillfen Games";
 const char kTitle[] = "Pelloria";
 const double kRate = 44100;
 
-std::string CapturePath()
-{
-    const char* unix = std::getenv("PELLORIA_SOUND_CAPTURE");
-    if (!unix || !*unix)
-        return std::string();
-    std::string path = std::string("Z:") + unix;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-size_t CaptureSize(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
-}
-
-// The left channel from a byte offset of the 16-bit stereo capture.
-std::vector<double> Left(const std::string& path, size_t from)
-{
-    std::vector<unsigned char> all = TestSupport::ReadFileBytes(path);
-    std::vector<double> left;
-    for (size_t i = from - from % 4; i + 4 <= all.size(); i += 4)
-        left.push_back(static_cast<int16_t>(all[i] | all[i + 1] << 8) / 32768.0);
-    return left;
-}
-
 uint32_t ToneOf(const char* file)
 {
     for (const Content::Audio::Sound& s : Content::Audio::kSounds)
@@ -87,7 +61,7 @@ protected:
     {
         if (!TestSupport::InVirtualDesktop())
             GTEST_SKIP() << "runs inside the virtual desktop only";
-        capture = CapturePath();
+        capture = SoundTest::CapturePath();
         ASSERT_FALSE(capture.empty()) << "PELLORIA_SOUND_CAPTURE is not set: run this test through CTest";
         TestSupport::ClearUserData(kCompany, kTitle);
     }
@@ -113,7 +87,7 @@ protected:
                 change(set);
         })) << runner->Error();
         ASSERT_TRUE(runner->WriteIni("v_fullscreen 0\r\nv_mode 1024x768x32\r\ng_music_volume 0\r\n"));
-        const size_t mark = CaptureSize(capture);
+        const uint64_t mark = SoundTest::CaptureSize(capture);
         ASSERT_TRUE(runner->Start()) << runner->Error();
         Player player(*runner);
         ASSERT_TRUE(player.Attach());
@@ -138,7 +112,7 @@ protected:
         EXPECT_EQ(code, 1u);
         // The paced device writes what it was given a little later.
         ProgramRunner::Pump(1500);
-        const std::vector<double> heard = Left(capture, mark);
+        const std::vector<double> heard = SoundTest::CaptureLeft(capture, mark);
         ASSERT_GT(heard.size(), size_t(5 * kRate)) << "the capture is short";
         *appears = Soundings(heard, ToneOf("window_appear"));
         *disappears = Soundings(heard, ToneOf("window_disappear"));
