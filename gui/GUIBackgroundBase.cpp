@@ -52,9 +52,12 @@ GUIBackgroundBase::GUIBackgroundBase(GameTools::DataKeeper* keeper_, GUIWindow* 
     if (description) {
         if (XMLValue* prefix = description->GetAttribute("resources_prefix"))
             resourcesPrefix = prefix->GetString() + "/";
-        if (topContainer)
-            topContainer->SetHeight(static_cast<int32_t>(description->GetChildList().size()) + kTopMargin);
     }
+    // The margin holds without a description too: where the windows lie does
+    // not depend on whether the file could be read.
+    const size_t places = description ? description->GetChildList().size() : 0;
+    if (topContainer)
+        topContainer->SetHeight(static_cast<int32_t>(places) + kTopMargin);
 }
 
 GUIBackgroundBase::~GUIBackgroundBase()

@@ -297,7 +297,6 @@ void GUITextControl::Layout()
         previous.lines = lines;
         previous.lineRules = lineRules;
         previous.rules = rules;
-        previous.characterCount = characterCount;
     }
     rules.clear();
     lineRules.clear();
@@ -334,12 +333,12 @@ void GUITextControl::Layout()
 float GUITextControl::PrintingStep(float dt)
 {
     const bool erasing = !previous.lines.empty() || !(IsShowing() || IsPending());
-    const int32_t count = previous.lines.empty() ? characterCount : previous.characterCount;
     // A time limit makes a long text print faster; without one (0 or less)
-    // the speed alone counts. No speed at all prints everything at once.
+    // the speed alone counts. No speed at all prints everything at once. The
+    // pace is the current text's, also while the old one is being erased.
     float speed = printingSpeed;
     if (maxPrintingTime > 0)
-        speed = std::max(speed, count / maxPrintingTime);
+        speed = std::max(speed, characterCount / maxPrintingTime);
     const bool instant = !(printingSpeed > 0) || !std::isfinite(speed);
     const float step = instant ? 0 : speed * dt;
     if (!erasing) {

@@ -96,7 +96,6 @@ private:
         std::vector<std::wstring> lines;
         std::vector<std::vector<int32_t>> lineRules;
         std::vector<Rule> rules;
-        int32_t characterCount = 0;
     };
 
     KorvaneEngine::GUIFont* Font(int32_t id) const;

@@ -8,9 +8,10 @@ class LevelManagerBase;
 
 namespace Puzzle {
 
-// the start-up loading screen: the game data, one step a frame, then 1 in the frame whose step finished it. Nothing loads before the window's title ("/title") has printed in
-// full (or, without a title, before its second visible frame), nor while the
-// window still waits for its turn.
+// The start-up loading screen: loads the game data one step a frame and
+// reports 1 in the frame whose step finished it. Nothing loads before the
+// window's title ("/title") has printed in full (or, without a title, before
+// its second visible frame), nor while the window still waits for its turn.
 class GUIGameLoadingWindow : public GameFramework::GUILoadingWindowBase, public GUIMenuWindow {
 public:
     GUIGameLoadingWindow(GameFramework::SoundController* sound, GameData* gameData, GUITools::GUIToolManager* toolManager,

@@ -27,7 +27,7 @@ public:
     bool IsActive() const { return active; }
     float GetTime() const { return time; }
 
-    // How long a logo stands before it starts to fade, and how long it fades.
+    // How long a logo stands at full alpha before its 1 s fade begins.
     static constexpr float kHoldSeconds = 1.5f;
 
 private:

@@ -22,7 +22,8 @@ class ProfileManager;
 // runs the whole start-up (GameBase::Init) with these overrides in force; a
 // KorvaneEngine::Error from it propagates with everything made so far deleted.
 //
-// Factories of classes that do not exist yet give null; the base skips them.
+// Every factory makes its object but the auxiliary window's: the game has
+// none, and the base skips a null window.
 class Game : public GameFramework::GameBase {
 public:
     Game(const std::string& companyName, const std::string& gameTitle, uint32_t version,

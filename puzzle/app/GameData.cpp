@@ -11,11 +11,11 @@ namespace Puzzle {
 
 namespace {
 
-// The logo pictures are named under the data folder; shaders name them
-// relative to it.
 // The keeper's counter when its own steps are done and ours is due.
 const int32_t kOwnStep = 101;
 
+// The logo pictures are named under the data folder; shaders name them
+// relative to it.
 std::string WithoutDataFolder(const std::string& path) { return path.substr(5); }
 
 } // namespace

@@ -517,20 +517,49 @@ TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
         kit.Step();
     EXPECT_TRUE(printing->IsPrintingDone());
 
-    // A new text first erases the old one backwards, then prints.
-    // (50 at 10 a second, then 2 at 1 a second.)
-    printing->SetText("'yy'");
+    // A new text first erases the old one backwards, then prints, both at
+    // the new text's pace: 100 characters in at most 5 s are 20 a second,
+    // so the old 50 are gone in 2.5 s (not the 5 s of their own 10 a second).
+    const std::wstring hundred(100, L'y');
+    printing->SetText("'" + std::string(100, 'y') + "'");
     EXPECT_FALSE(printing->IsPrintingDone());
     kit.Step();
-    EXPECT_NEAR(printing->GetPrinted(), 49.5, 0.01) << "erasing the old text";
-    for (int n = 0; n < 90; ++n)
+    EXPECT_NEAR(printing->GetPrinted(), 49, 0.01) << "erasing the old text";
+    for (int n = 1; n < 25; ++n)
         kit.Step();
+    EXPECT_NEAR(printing->GetPrinted(), 25, 0.01);
+    GUITest::InkBox erasing = FindInkIn(kit.scene.Screenshot(), px(50), py(240), px(800), py(200), 255, 255, 255);
+    EXPECT_NEAR(erasing.Width(), 250 * sx, 12) << "half of the old text still on screen";
+    for (int n = 25; n < 45; ++n)
+        kit.Step();
+    EXPECT_NEAR(printing->GetPrinted(), 5, 0.01);
     EXPECT_FALSE(printing->IsPrintingDone());
-    for (int n = 0; n < 60; ++n)
+    // Gone after 2.5 s; from then on the new text at 20 a second.
+    for (int n = 45; n < 55; ++n)
         kit.Step();
-    EXPECT_TRUE(printing->IsPrintingDone());
+    const float restarted = printing->GetPrinted();
+    EXPECT_GT(restarted, 3.9f);
+    EXPECT_LT(restarted, 5.1f);
+    for (int n = 0; n < 20; ++n)
+        kit.Step();
+    EXPECT_NEAR(printing->GetPrinted() - restarted, 20, 0.01);
+    EXPECT_FALSE(printing->IsPrintingDone());
+    int more = 0;
+    while (!printing->IsPrintingDone() && more < 200) {
+        kit.Step();
+        ++more;
+    }
+    EXPECT_NEAR(more, 100 - 20 - restarted, 1.5) << "the rest at the same pace";
+    EXPECT_EQ(printing->GetLines(), std::vector<std::wstring>{hundred});
+    EXPECT_NEAR(printing->GetPrinted(), 100, 0.01);
+
+    // The other way round: two characters are 1 a second, and so is the
+    // erasing of the hundred.
+    printing->SetText("'yy'");
+    kit.Step();
+    EXPECT_NEAR(printing->GetPrinted(), 99.95, 0.01);
+    EXPECT_FALSE(printing->IsPrintingDone());
     EXPECT_EQ(printing->GetLines(), std::vector<std::wstring>{L"yy"});
-    EXPECT_NEAR(printing->GetPrinted(), 2, 0.01);
     EXPECT_TRUE(kit.Errors().empty());
 }
 

@@ -244,6 +244,14 @@ TEST_F(Background, BadDescriptionsAndResourcesAreLoggedAndLeaveTheWindowsTheirCo
     EXPECT_EQ(ErrorsWith("background.xml"), 1);
     EXPECT_FALSE(background->HasDescription());
     EXPECT_TRUE(background->GetLayers().empty());
+    // No layer places, but the windows' margin and the game's levels above it.
+    GUIWindow* top = background->GetTopContainer();
+    EXPECT_EQ(top->GetHeightLevel(), 0 + 3 + 20);
+    EXPECT_NEAR(top->GetDepth(), background->GetRootWidget()->GetDepth() - 0.23f, 1e-4);
+    {
+        GUITools::GUIBackgroundBase bare(keeper.get(), nullptr, "data\\ui\\background\\none.xml");
+        EXPECT_EQ(bare.GetTopContainer()->GetHeightLevel(), 3);
+    }
     background->LoadAdditionalLayers();
     background->SetVisible(true, true, 1.0f);
     Frames(3);
@@ -256,6 +264,7 @@ TEST_F(Background, BadDescriptionsAndResourcesAreLoggedAndLeaveTheWindowsTheirCo
     background.reset(new Puzzle::GUIBackground(keeper.get()));
     EXPECT_EQ(ErrorsWith("background.xml"), 1);
     EXPECT_TRUE(background->GetLayers().empty());
+    EXPECT_EQ(background->GetTopContainer()->GetHeightLevel(), 3 + 20);
 
     // Unknown resources, a node without a name, an unknown kind, three
     // colour numbers (alpha 0), an explicit speed, only additional layers.

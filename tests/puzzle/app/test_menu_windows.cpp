@@ -13,6 +13,7 @@
 #include "puzzle/app/GUIMenuWindowManager.h"
 #include "puzzle/app/GUIProfileNameConflictWindow.h"
 #include "puzzle/app/GameData.h"
+#include "tools/content/Screens.h"
 #include "tools/content/Windows.h"
 
 using namespace KorvaneEngine;
@@ -248,8 +249,25 @@ TEST_F(MenuWindows, LogosShowOneAfterTheOtherAndAMissingOneIsLeftOut)
         logos.Show(1);
         screens = {&logos};
         // The first vanishes at 2.5 s; the second stands 1.5 s more, then fades.
-        for (int i = 0; i < 25; ++i)
+        // On screen (left of the emblems, inside the vignette's clear middle,
+        // the logos' own background colours): the first at 1 s, both halfway
+        // at 2 s, then the second alone.
+        const Content::Screens::Rgb8* back = Content::Screens::kLogoBackground;
+        auto shown = [&](float t) {
+            auto mix = [&](uint8_t a, uint8_t b) { return int(a + t * (b - a) + 0.5f); };
+            return kit.scene.GUIPixelNear(190, 300, mix(back[0].r, back[1].r), mix(back[0].g, back[1].g),
+                                          mix(back[0].b, back[1].b), 10);
+        };
+        for (int i = 0; i < 10; ++i)
             Frame(0.1f);
+        EXPECT_TRUE(shown(0)) << "the first logo";
+        for (int i = 10; i < 20; ++i)
+            Frame(0.1f);
+        EXPECT_NEAR(logos.GetLogo(0)->GetAlpha(), 0.5f, 0.01f);
+        EXPECT_TRUE(shown(0.5f)) << "halfway through the first logo's fade";
+        for (int i = 20; i < 25; ++i)
+            Frame(0.1f);
+        EXPECT_TRUE(shown(1)) << "the second logo";
         EXPECT_FALSE(logos.GetLogo(0)->IsVisible());
         EXPECT_TRUE(logos.GetLogo(1)->IsVisible());
         for (int i = 0; i < 15; ++i)

@@ -49,6 +49,17 @@ protected:
             game->Frame();
         ASSERT_GE(game->GetPath()->GetQueue().size(), n);
     }
+    // Clicks on a piece on the path, aiming where the next frame will move
+    // it; the held piece or null.
+    static PuzzleElement* ClickOn(PuzzleElement* p)
+    {
+        const Vector2 before = p->GetPosition();
+        game->Frame();
+        game->MoveCursor(p->GetPosition() + (p->GetPosition() - before));
+        game->controls->Tap("MOUSE1");
+        game->Frame();
+        return game->logic->GetPieces()->GetHeldPiece();
+    }
     // Picks a reachable piece off the path; the held piece or null.
     static PuzzleElement* Pick()
     {
@@ -58,14 +69,7 @@ protected:
                 game->Frame();
                 continue;
             }
-            PuzzleElement* p = e->GetPiece();
-            const Vector2 before = p->GetPosition();
-            game->Frame();
-            // Aim where this frame will move it.
-            game->MoveCursor(p->GetPosition() + (p->GetPosition() - before));
-            game->controls->Tap("MOUSE1");
-            game->Frame();
-            if (PuzzleElement* held = game->logic->GetPieces()->GetHeldPiece())
+            if (PuzzleElement* held = ClickOn(e->GetPiece()))
                 return held;
         }
         return nullptr;
@@ -309,25 +313,33 @@ TEST_F(Parts, ABonusExpiringWhereTheHandCannotReachItIsDroppedBeforeItIsFreed)
     }
     EXPECT_FALSE(game->logic->GetBonuses()->Holds(waitingBonus));
 
-    // While failing: the hand is no longer served.
+    // While failing: the hand is no longer served, so only the path can drop
+    // a bonus that expires on it. Fast-forward until a bonus rides in the
+    // queue, then on until the path fails with it still there.
     game->StartLevel(LevelFiles(), false, 32);
     FillQueue(2);
     game->controls->Set("MOUSE2", true);  // fast-forward
-    Bonus* late = nullptr;
+    auto bonusOnPath = [&]() -> Bonus* {
+        Bonus* found = nullptr;
+        for (DepositoryElement* e : game->GetPath()->GetQueue())
+            if (e->GetBonus() && e->IsVisible() && game->logic->GetBonuses()->Holds(e->GetBonus()))
+                found = e->GetBonus();
+        return found;
+    };
+    for (int i = 0; i < 60 * 120 && !bonusOnPath(); ++i)
+        game->Frame();
+    ASSERT_NE(bonusOnPath(), nullptr) << "no bonus was fed";
     for (int i = 0; i < 60 * 120 && !game->GetPath()->IsFailing(); ++i)
         game->Frame();
     ASSERT_TRUE(game->GetPath()->IsFailing());
-    for (DepositoryElement* e : game->GetPath()->GetQueue())
-        if (e->GetBonus() && e->IsVisible())
-            late = e->GetBonus();
-    if (late) {
-        Age(late, 29.99f);
-        for (int i = 0; i < 10; ++i) {
-            game->Frame();
-            ASSERT_TRUE(NoDeadBonus()) << "frame " << i;
-        }
-        EXPECT_FALSE(game->logic->GetBonuses()->Holds(late));
+    Bonus* late = bonusOnPath();
+    ASSERT_NE(late, nullptr) << "no bonus on the path as it fails";
+    Age(late, 29.99f);
+    for (int i = 0; i < 10; ++i) {
+        game->Frame();
+        ASSERT_TRUE(NoDeadBonus()) << "frame " << i;
     }
+    EXPECT_FALSE(game->logic->GetBonuses()->Holds(late));
     // The level still ends, lost.
     for (int i = 0; i < 60 * 60 && game->logic->GetState() != GameLogic::kLost; ++i) {
         game->Frame();
@@ -543,26 +555,46 @@ TEST_F(Parts, ReturnsByClickSnapIntoTheGapsOfTheQueue)
     game->StartLevel(LevelFiles(), false, 81);
     FillQueue(6);
     PuzzleDepository& path = *game->GetPath();
-    PuzzleElement* held = Pick();
-    ASSERT_NE(held, nullptr);
-    // Stop the queue so the gaps stay put while the piece is carried back.
-    path.ApplyPause();
+    // Stop the queue first, so the gap the pick leaves stays as it is (a
+    // moving carriage would push the rear part into it).
+    for (int i = 0; i < 4; ++i)
+        path.ApplyPause();
     Frames(90);
-    // 30 units ahead of the rear end of the first gap of 120 or more (the
-    // picked piece left one), else of the front: it snaps to 60 ahead of it.
     const auto& q = path.GetQueue();
-    ASSERT_FALSE(q.empty());
-    size_t index = q.size();
-    float lower = q.back()->GetPosition();
-    for (size_t i = 1; i < q.size(); ++i)
-        if (q[i]->GetPosition() - q[i - 1]->GetPosition() > 120.0f - 0.01f) {
-            index = i;
-            lower = q[i - 1]->GetPosition();
-            break;
-        }
+    ASSERT_GE(q.size(), 3u);
+    const float front = q.back()->GetPosition();
+    Frames(10);
+    ASSERT_NEAR(q.back()->GetPosition(), front, kEps) << "the queue still moves";
+
+    // A piece from inside the queue, so that a gap of 120 or more opens
+    // between its neighbours.
+    DepositoryElement* rearNeighbour = nullptr;
+    DepositoryElement* frontNeighbour = nullptr;
+    PuzzleElement* inside = nullptr;
+    for (size_t i = 1; i + 1 < q.size() && !inside; ++i) {
+        PuzzleElement* p = q[i]->GetPiece();
+        if (!p || q[i]->GetPosition() < 20.0f || q[i]->GetPosition() > path.GetTotalLength() - 100.0f)
+            continue;
+        const Vector2 c = p->GetPosition();
+        using namespace Content::GameObjects;
+        if (c.x > kObstacleLeft - 30 && c.x < kObstacleRight + 30 && c.y < kObstacleTop + 30)
+            continue;
+        rearNeighbour = q[i - 1];
+        frontNeighbour = q[i + 1];
+        inside = p;
+    }
+    ASSERT_NE(inside, nullptr) << "no piece inside the queue to pick";
+    PuzzleElement* held = ClickOn(inside);
+    ASSERT_EQ(held, inside);
+    const size_t index = size_t(std::find(q.begin(), q.end(), frontNeighbour) - q.begin());
+    ASSERT_LT(index, q.size());
+    ASSERT_GT(index, 0u);
+    ASSERT_EQ(q[index - 1], rearNeighbour);
+    const float lower = rearNeighbour->GetPosition();
+    ASSERT_GT(frontNeighbour->GetPosition() - lower, 120.0f - kEps);
+
+    // 30 units ahead of the gap's rear end: it snaps to 60 ahead of it.
     const float d = lower + 30.0f;
-    if (d > path.GetTotalLength() - 100)
-        GTEST_SKIP() << "no gap to return into";
     Vector2 at = path.GetPointAtDistance(d);
     // Beside the path on the board's side (the segment's normal points out).
     const Vector2 ahead = path.GetPointAtDistance(d + 1) - at;
