@@ -70,6 +70,11 @@ class GUIGameOverWindowBase;
 // Init at the end of its own constructor (so that Init runs with the game's
 // overrides in force).
 //
+// Its definitions lie by concern: GameBase.cpp (construction, start-up and
+// shut-down), GameBase_Frame.cpp (one frame: focus, display modes, the access
+// code), GameBase_WindowFlow.cpp (the window events and every handler) and
+// GameBase_Console.cpp (the console commands and the cheat banner).
+//
 // Members are null until their creator ran; the windows, the game cursor, the
 // game logic and the profile manager stay null until their classes exist
 // (their factories give null), and every use of them is skipped.
