@@ -12,7 +12,11 @@
 #include "engine/render/RenderSystem.h"
 #include "framework/Engine.h"
 #include "framework/GUIGameCursorBase.h"
+#include "framework/GUIGameLogicPauseWindowBase.h"
+#include "framework/GUIGameLogicWindowBase.h"
+#include "framework/GameLogicBase.h"
 #include "framework/SoundController.h"
+#include "framework/Tutorial.h"
 #include "gui/Console.h"
 #include "gui/SpriteManager.h"
 
@@ -69,6 +73,48 @@ bool GameBase::TypeAccessCode(const KorvaneEngine::Controls& controls, std::stri
     return false;
 }
 
+bool GameBase::CanPauseLevelForFocusLoss() const
+{
+    // Without a pause window nothing could resume the level: the quiet path
+    // then only stops its timer while the focus is away.
+    return gameLogic && gameLogicPauseWindow && !pausedByFocusLoss &&
+           gameLogic->GetState() == GameLogicBase::kPlaying && !(tutorial && tutorial->IsActive());
+}
+
+void GameBase::PauseLevelForFocusLoss()
+{
+    gameLogic->SetPaused(true);
+    if (gameLogicWindow)
+        gameLogicWindow->SetActive(false);
+    gameLogicPauseWindow->Show(1);
+    // The pause holds the timer; focus back must not resume it.
+    logicPauseToRestore = true;
+    if (soundController)
+        soundController->PauseAllMusic(true, false, kFocusFadeSpeed);
+    pausedByFocusLoss = true;
+}
+
+void GameBase::IdleWithoutFocus()
+{
+    // Time spent in another program is no level time (a level paused, won or
+    // lost keeps its timer stopped, and gets that state back).
+    if (gameLogic && !pausedByFocusLoss) {
+        logicPauseToRestore = gameLogic->IsTimerPaused();
+        gameLogic->SetTimerPaused(true);
+    }
+    KorvaneEngine::Window::Instance()->Update();
+    KorvaneEngine::RenderSystem::Instance()->Refresh();
+    KorvaneEngine::TimerManager::Instance()->Update();
+    if (KorvaneEngine::SoundManager* sounds = KorvaneEngine::SoundManager::Instance())
+        sounds->Update(true);
+    if (!pausedByFocusLoss) {
+        if (soundController)
+            soundController->PauseAllMusic(true, false, kFocusFadeSpeed);
+        pausedByFocusLoss = true;
+    }
+    Sleep(kUnfocusedSleepMs);
+}
+
 void GameBase::Update()
 {
     KorvaneEngine::Window* window = KorvaneEngine::Window::Instance();
@@ -76,28 +122,22 @@ void GameBase::Update()
     Config* config = Config::Instance();
 
     if (!window->HasFocus()) {
-        // A level in play is paused here, with its pause window shown, once
-        // the game logic and the windows exist; that frame then goes on as a
-        // focused one. Everything else takes the quiet path: the level timer
-        // (when there is a level) stands still while the window has no focus.
-        window->Update();
-        render->Refresh();
-        KorvaneEngine::TimerManager::Instance()->Update();
-        if (KorvaneEngine::SoundManager* sounds = KorvaneEngine::SoundManager::Instance())
-            sounds->Update(true);
-        if (!pausedByFocusLoss) {
-            if (soundController)
-                soundController->PauseAllMusic(true, false, kFocusFadeSpeed);
-            pausedByFocusLoss = true;
+        if (CanPauseLevelForFocusLoss()) {
+            // The player comes back to the pause window, not to a level that
+            // ran on: this frame still draws it.
+            PauseLevelForFocusLoss();
+        } else {
+            IdleWithoutFocus();
+            return;
         }
-        Sleep(kUnfocusedSleepMs);
-        return;
-    }
-    if (pausedByFocusLoss) {
-        // The music comes back; a paused level stays paused for the player to
-        // resume.
+    } else if (pausedByFocusLoss) {
+        // The music comes back and the level timer runs as it did before;
+        // a level paused by the focus loss stays paused for the player to
+        // resume from the pause window.
         if (soundController)
             soundController->PauseAllMusic(false, true, kFocusFadeSpeed);
+        if (gameLogic)
+            gameLogic->SetTimerPaused(logicPauseToRestore);
         pausedByFocusLoss = false;
     }
 

@@ -389,6 +389,12 @@ void Game::HandleGameLogicWindow()
     GameBase::HandleGameLogicWindow();
 }
 
+void Game::PauseLevelForFocusLoss()
+{
+    GameBase::PauseLevelForFocusLoss();
+    SetCursorEffects(true, true);
+}
+
 void Game::HandleGameLogicPauseWindow()
 {
     const int32_t code = gameLogicPauseWindow->GetEventCode();
