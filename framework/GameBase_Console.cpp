@@ -95,7 +95,7 @@ void GameBase::HandleConsoleCommands()
         }
     }
     if (issued("g_reset_map") && profile) {
-        profile->SetReachedPosition(Level(0, 0), false);
+        profile->ClearReachedPosition();
         profile->SetCurrentPosition(Level(0, 0));
         profile->Save();
         profile->Reset();
