@@ -2,6 +2,7 @@
 // result codes, and one handler a window that hides it and shows the next.
 #include "framework/GameBase.h"
 
+#include <string>
 #include <vector>
 
 #include "engine/foundation/MessageManager.h"
@@ -340,15 +341,29 @@ void GameBase::HandleProfilesWindow()
 
 void GameBase::HandleGameLogicLoadingWindow()
 {
-    if (gameLogicLoadingWindow->GetEventCode() != 1 || !gameLogicWindow)
+    if (gameLogicLoadingWindow->GetEventCode() != 1)
         return;
     ProfileBase* profile = CurrentProfile();
     const Level position = profile ? profile->GetCurrentPosition() : Level();
-    Stage* stage = levelManager ? levelManager->GetStageAt(position.stageIndex) : nullptr;
-    Level* level = levelManager ? levelManager->GetLevel(position) : nullptr;
-    if (!stage || !level) {
-        KorvaneEngine::LogErrorIfOpen("(GameBase::HandleGameLogicLoadingWindow): level " + std::to_string(position.stageIndex) + "-" +
-                       std::to_string(position.levelIndex) + " is not in the levels file");
+    Stage* stage = profile && levelManager ? levelManager->GetStageAt(position.stageIndex) : nullptr;
+    Level* level = profile && levelManager ? levelManager->GetLevel(position) : nullptr;
+    std::string missing;
+    if (!profile)
+        missing = "there is no current player";
+    else if (!stage || !level)
+        missing = "level " + std::to_string(position.stageIndex) + "-" + std::to_string(position.levelIndex) +
+                  " is not in the levels file";
+    else if (!gameLogicWindow)
+        missing = "the game has no play screen";
+    if (!missing.empty()) {
+        // Back to the choice of level: a loading window that never ends would
+        // keep the player there and report the same every frame.
+        KorvaneEngine::LogErrorIfOpen("(GameBase::HandleGameLogicLoadingWindow): " + missing +
+                                      ", the level is not started");
+        gameLogicLoadingWindow->Hide();
+        SetGameCursorVisible(true);
+        if (startGameLogicWindow)
+            startGameLogicWindow->Show(16);
         return;
     }
     gameLogicLoadingWindow->Hide();

@@ -362,7 +362,8 @@ void Game::HandleGameLogicLoadingWindow()
 {
     const int32_t code = gameLogicLoadingWindow->GetEventCode();
     GameBase::HandleGameLogicLoadingWindow();
-    if (code != 1)
+    // A level that could not start leaves the menus' music and background.
+    if (code != 1 || !gameLogic)
         return;
     if (background)
         background->SetVisible(false, true, 1.0f);
