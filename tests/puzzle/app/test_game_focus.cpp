@@ -68,8 +68,6 @@ public:
     int fullFrames = 0;
 };
 
-Puzzle::GUIMenuWindow* Menu(GUIFrameworkWindow* w) { return dynamic_cast<Puzzle::GUIMenuWindow*>(w); }
-
 // What the device does with a music track's buffer.
 bool PlayingAtDevice(GameFramework::MusicTrack* track)
 {
@@ -115,13 +113,7 @@ protected:
     }
     bool Until(const std::function<bool()>& condition, double seconds = 30)
     {
-        const DWORD start = GetTickCount();
-        while (!condition()) {
-            if (GetTickCount() - start > seconds * 1000)
-                return false;
-            Frame();
-        }
-        return true;
+        return FramesUntil([&] { Frame(); }, condition, seconds);
     }
     // Frames for a while of wall time, with a check after each.
     void FramesFor(double seconds, const std::function<void()>& check)
@@ -131,17 +123,6 @@ protected:
             Frame();
             check();
         }
-    }
-    bool Visible(GUIFrameworkWindow* w)
-    {
-        Puzzle::GUIMenuWindow* m = Menu(w);
-        return m && m->IsVisible() && m->GetPanelControl() && m->GetPanelControl()->GetWidget()->IsVisible() &&
-               m->GetPanelControl()->GetWidget()->GetAlpha() > 0.99f;
-    }
-    void Answer(GUIFrameworkWindow* w, int code)
-    {
-        w->SetEventCode(code);
-        w->SetHandled(false);
     }
     // A real click at a point of the desktop, the frames running meanwhile.
     bool ClickAt(POINT p)
@@ -237,10 +218,10 @@ TEST(Desktop, FocusTestsRunInsideAVirtualDesktop)
 TEST_F(InDesktop, ALevelLeftForAnotherProgramWaitsPausedAndTheMenusWaitAsTheyWere)
 {
     game.reset(new FocusGame(folder));
-    ASSERT_TRUE(Until([&] { return Visible(game->welcomeWindow); })) << "welcome";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->welcomeWindow); })) << "welcome";
     game->welcomeWindow->CreateProfile(L"Flora");
     Answer(game->welcomeWindow, 3);
-    ASSERT_TRUE(Until([&] { return Visible(game->mainMenuWindow); })) << "main menu";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->mainMenuWindow); })) << "main menu";
     GameFramework::SoundController* sounds = game->GetSoundController();
     ASSERT_TRUE(Until([&] { return PlayingAtDevice(sounds->GetChannelTrack(0)); }, 10)) << "the menu track";
     StartOtherProgram();
@@ -263,11 +244,11 @@ TEST_F(InDesktop, ALevelLeftForAnotherProgramWaitsPausedAndTheMenusWaitAsTheyWer
     Frame();
     EXPECT_FALSE(game->IsPausedByFocusLoss());
     EXPECT_TRUE(PlayingAtDevice(sounds->GetChannelTrack(0)));
-    EXPECT_TRUE(Visible(game->mainMenuWindow));
+    EXPECT_TRUE(OnScreen(game->mainMenuWindow));
     const S::Panel* menu = S::FindPanel("window_main_menu");
     ASSERT_TRUE(ClickAt(GamePoint(menu->x + S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
                                   menu->y + S::kMainMenuButtonTopY + S::kButtonHeight / 2)));
-    ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); })) << "the menu's play button";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->startGameLogicWindow); })) << "the menu's play button";
 
     // Into a level, its time running and printed on the HUD.
     KorvaneEngine::Config::Instance()->SetValueFromText("d_show_statistics", "1");
@@ -304,7 +285,7 @@ TEST_F(InDesktop, ALevelLeftForAnotherProgramWaitsPausedAndTheMenusWaitAsTheyWer
     // Back: the track goes on, the level does not, and the pause window is
     // on screen until it is answered.
     ASSERT_TRUE(FocusBack(400, 370)) << "a click on the pause window's title";
-    EXPECT_TRUE(Until([&] { return Visible(game->gameLogicPauseWindow); }, 5));
+    EXPECT_TRUE(Until([&] { return OnScreen(game->gameLogicPauseWindow); }, 5));
     bool paused = true;
     FramesFor(1.5, [&] {
         paused = paused && logic->GetState() == GameLogicBase::kPaused;

@@ -63,8 +63,6 @@ public:
     using GameBase::welcomeWindow;
 };
 
-Puzzle::GUIMenuWindow* Menu(GUIFrameworkWindow* w) { return dynamic_cast<Puzzle::GUIMenuWindow*>(w); }
-
 class WindowFlow : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -94,13 +92,7 @@ protected:
     // Frames until the condition holds (false after the time limit).
     bool Until(const std::function<bool()>& condition, double seconds = 20)
     {
-        const DWORD start = GetTickCount();
-        while (!condition()) {
-            if (GetTickCount() - start > seconds * 1000)
-                return false;
-            Frame();
-        }
-        return true;
+        return FramesUntil([&] { Frame(); }, condition, seconds);
     }
     void Frames(int n)
     {
@@ -112,12 +104,6 @@ protected:
     {
         Puzzle::GUIMenuWindow* m = Menu(w);
         return m && m->IsVisible() && m->GetPanelControl() && m->GetPanelControl()->GetWidget()->IsVisible();
-    }
-    // A window answers as its button would (kept over the next reset).
-    void Answer(GUIFrameworkWindow* w, int code)
-    {
-        w->SetEventCode(code);
-        w->SetHandled(false);
     }
     Puzzle::Profile* Player() { return static_cast<Puzzle::ProfileManager*>(game->profileManager)->GetCurrentPuzzleProfile(); }
     // The player's file as another run would read it.
