@@ -70,6 +70,11 @@ class GUIGameOverWindowBase;
 // Init at the end of its own constructor (so that Init runs with the game's
 // overrides in force).
 //
+// Its definitions lie by concern: GameBase.cpp (construction, start-up and
+// shut-down), GameBase_Frame.cpp (one frame: focus, display modes, the access
+// code), GameBase_WindowFlow.cpp (the window events and every handler) and
+// GameBase_Console.cpp (the console commands and the cheat banner).
+//
 // Members are null until their creator ran; the windows, the game cursor, the
 // game logic and the profile manager stay null until their classes exist
 // (their factories give null), and every use of them is skipped.
@@ -140,6 +145,10 @@ public:
     virtual float GetDefaultMusicVolume();
     virtual float GetDefaultSoundVolume();
     virtual void ResetVideoMode();
+    // The frame's answer to the focus leaving a level in play: the level
+    // paused, the play screen inactive under the pause window (mode 1), the
+    // music paused. It stays paused until the pause window resumes it.
+    virtual void PauseLevelForFocusLoss();
     virtual void DispatchWindowEvents();
     virtual void ResetWindowEvents();
     virtual void UpdateWindows();
@@ -215,6 +224,13 @@ public:
     static bool TypeAccessCode(const KorvaneEngine::Controls& controls, std::string& buffer);
 
 protected:
+    // Without focus: a level in play, not yet paused by the focus loss, with
+    // no tutorial running and a pause window to resume it from.
+    bool CanPauseLevelForFocusLoss() const;
+    // The frame without focus: the level timer stopped, the window, display,
+    // clock and sound kept alive, the music paused once, 100 ms asleep.
+    void IdleWithoutFocus();
+
     // The window flow's steps.
     ProfileBase* CurrentProfile() const;
     // The level position of the level in play, (0, 0) without one.
@@ -284,6 +300,8 @@ protected:
     GUIGameOverWindowBase* gameOverWindow = nullptr;
     GameLogicBase* gameLogic = nullptr;
     bool pausedByFocusLoss = false;
+    // The level timer's paused state from before the focus went, given back
+    // when it returns.
     bool logicPauseToRestore = false;
     uint32_t windowModeChangeFrames = 0;
     std::string accessCodeBuffer;

@@ -106,6 +106,13 @@ public:
     const Level& GetCurrentPosition() const { return currentPosition; }
     void SetCurrentPosition(const Level& position) { currentPosition = position; }
     const Level& GetReachedPosition() const { return reachedPosition; }
+    // The furthest position back to (0, 0), not as the last level: the map's
+    // reset, which SetReachedPosition's forward-only rule cannot do. Not saved.
+    void ClearReachedPosition()
+    {
+        reachedPosition = Level(0, 0);
+        reachedLast = 0;
+    }
     bool IsReachedLast() const { return reachedLast != 0; }
     const std::vector<LevelResult*>& GetLevelResults() const { return levelResults; }
     // The sum of the recorded times: grows by every recorded time during the

@@ -362,7 +362,8 @@ void Game::HandleGameLogicLoadingWindow()
 {
     const int32_t code = gameLogicLoadingWindow->GetEventCode();
     GameBase::HandleGameLogicLoadingWindow();
-    if (code != 1)
+    // A level that could not start leaves the menus' music and background.
+    if (code != 1 || !gameLogic)
         return;
     if (background)
         background->SetVisible(false, true, 1.0f);
@@ -387,6 +388,12 @@ void Game::HandleGameLogicWindow()
     if (code == 16 || code == 15 || code == 4)
         SetCursorEffects(true, true);
     GameBase::HandleGameLogicWindow();
+}
+
+void Game::PauseLevelForFocusLoss()
+{
+    GameBase::PauseLevelForFocusLoss();
+    SetCursorEffects(true, true);
 }
 
 void Game::HandleGameLogicPauseWindow()

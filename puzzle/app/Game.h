@@ -90,6 +90,8 @@ public:
     void HandleStartGameLogicWindow() override;
     void HandleGameLogicWindow() override;
     void HandleGameLogicPauseWindow() override;
+    // The base's, with the arrow and its sparkles over the pause window.
+    void PauseLevelForFocusLoss() override;
     void HandleGameLogicMenuWindow() override;
     void HandleGameLogicMenuExitWindow() override;
     void HandleGameLogicRestartWindow() override;

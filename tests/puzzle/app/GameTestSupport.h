@@ -18,8 +18,11 @@
 #include "engine/foundation/ExecutableDirectory.h"
 #include "engine/foundation/Paths.h"
 #include "engine/foundation/Window.h"
+#include "framework/GUIFrameworkWindow.h"
 #include "framework/SoundController.h"
 #include "gui/GUITextControl.h"
+#include "gui/GUIWindow.h"
+#include "gui/GUIWindowControl.h"
 #include "puzzle/app/GUIMenuWindow.h"
 #include "puzzle/app/GUIMenuWindowManager.h"
 #include "puzzle/app/Game.h"
@@ -109,6 +112,39 @@ inline std::unique_ptr<Puzzle::Game> MakeGame(const std::string& folder, uint32_
             ADD_FAILURE() << "the game did not start: " << e.GetMessage();
         throw;
     }
+}
+
+inline Puzzle::GUIMenuWindow* Menu(GameFramework::GUIFrameworkWindow* w)
+{
+    return dynamic_cast<Puzzle::GUIMenuWindow*>(w);
+}
+
+// A screen as the player sees it: shown, its panel on screen and faded in.
+inline bool OnScreen(GameFramework::GUIFrameworkWindow* w)
+{
+    Puzzle::GUIMenuWindow* m = Menu(w);
+    return m && m->IsVisible() && m->GetPanelControl() && m->GetPanelControl()->GetWidget()->IsVisible() &&
+           m->GetPanelControl()->GetWidget()->GetAlpha() > 0.99f;
+}
+
+// A window answers as its button would (the code kept over the next reset).
+inline void Answer(GameFramework::GUIFrameworkWindow* w, int code)
+{
+    w->SetEventCode(code);
+    w->SetHandled(false);
+}
+
+// Frames until the condition holds; false when it still does not after the
+// time limit.
+inline bool FramesUntil(const std::function<void()>& frame, const std::function<bool()>& condition, double seconds)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > seconds * 1000)
+            return false;
+        frame();
+    }
+    return true;
 }
 
 // The game's window has the focus, as after a click on it.

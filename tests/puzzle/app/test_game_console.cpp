@@ -336,17 +336,32 @@ TEST_F(InDesktop, CommandsReportTheResourcesAndMapCommandsKeepAProfileTheyCannot
     EXPECT_EQ(lines, textures->GetTextureCount());
     EXPECT_GT(lines, 0u);
 
-    // Reset: the map back to the start, the saved game gone, saved.
-    player->SetReachedPosition(GameFramework::Level(0, 0), false);
+    // Reset, from a player who got as far as the game's last level: the map
+    // back to the start, a new game, the saved game gone, all in the file.
+    player->SetReachedPosition(GameFramework::Level(1, 1), true);
     player->SetSavedGame(true);
     player->SetCurrentPosition(GameFramework::Level(0, 1));
+    player->SetTotalScore(500);
+    player->SetCarryOverValue(7);
     player->Save();
+    ASSERT_EQ(Puzzle::Profile(player->GetFileName(), game->GetUserDataFolder()).GetReachedPosition(),
+              GameFramework::Level(1, 1));
     config->ExecuteLine("g_reset_map", &name);
     Frame();
     EXPECT_FALSE(player->HasSavedGame());
     EXPECT_EQ(player->GetCurrentPosition(), GameFramework::Level(0, 0));
+    EXPECT_EQ(player->GetReachedPosition(), GameFramework::Level(0, 0));
     Puzzle::Profile stored(player->GetFileName(), game->GetUserDataFolder());
     EXPECT_FALSE(stored.HasSavedGame());
+    EXPECT_EQ(stored.GetCurrentPosition(), GameFramework::Level(0, 0));
+    EXPECT_EQ(stored.GetReachedPosition(), GameFramework::Level(0, 0));
+    EXPECT_FALSE(stored.IsReachedLast());
+    EXPECT_EQ(stored.GetTotalScore(), 0u);
+    EXPECT_EQ(stored.GetCarryOverValue(), 3u);
+    // Progress beyond the start is recorded again as the game goes on.
+    player->SetReachedPosition(GameFramework::Level(0, 1), false);
+    EXPECT_EQ(Puzzle::Profile(player->GetFileName(), game->GetUserDataFolder()).GetReachedPosition(),
+              GameFramework::Level(0, 1));
     // Without a player the commands are only set done.
     game->GetProfileManager()->SetCurrentProfile(nullptr, false);
     config->ExecuteLine("g_reset_map", &name);

@@ -54,8 +54,6 @@ public:
     using GameBase::welcomeWindow;
 };
 
-Puzzle::GUIMenuWindow* Menu(GUIFrameworkWindow* w) { return dynamic_cast<Puzzle::GUIMenuWindow*>(w); }
-
 class InDesktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -90,24 +88,7 @@ protected:
     }
     bool Until(const std::function<bool()>& condition, double seconds = 30)
     {
-        const DWORD start = GetTickCount();
-        while (!condition()) {
-            if (GetTickCount() - start > seconds * 1000)
-                return false;
-            Frame();
-        }
-        return true;
-    }
-    bool Visible(GUIFrameworkWindow* w)
-    {
-        Puzzle::GUIMenuWindow* m = Menu(w);
-        return m && m->IsVisible() && m->GetPanelControl() && m->GetPanelControl()->GetWidget()->IsVisible() &&
-               m->GetPanelControl()->GetWidget()->GetAlpha() > 0.99f;
-    }
-    void Answer(GUIFrameworkWindow* w, int code)
-    {
-        w->SetEventCode(code);
-        w->SetHandled(false);
+        return FramesUntil([&] { Frame(); }, condition, seconds);
     }
     // A real click in the middle of a widget, the frames running meanwhile.
     bool Click(KorvaneEngine::GUIWindow* widget)
@@ -163,25 +144,25 @@ protected:
     void ToMainMenu(const std::wstring& name)
     {
         StartGame();
-        ASSERT_TRUE(Until([&] { return Visible(game->welcomeWindow); })) << "welcome";
+        ASSERT_TRUE(Until([&] { return OnScreen(game->welcomeWindow); })) << "welcome";
         game->welcomeWindow->CreateProfile(name);
         Answer(game->welcomeWindow, 3);
-        ASSERT_TRUE(Until([&] { return Visible(game->mainMenuWindow); })) << "main menu";
+        ASSERT_TRUE(Until([&] { return OnScreen(game->mainMenuWindow); })) << "main menu";
     }
     void OpenOptions()
     {
         Answer(game->mainMenuWindow, 11);
-        ASSERT_TRUE(Until([&] { return Visible(game->optionsWindow); })) << "options";
+        ASSERT_TRUE(Until([&] { return OnScreen(game->optionsWindow); })) << "options";
     }
     // Into a level and out of it lost: the game-over notice.
     void Lose()
     {
         Answer(game->mainMenuWindow, 24);
-        ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); })) << "start game";
+        ASSERT_TRUE(Until([&] { return OnScreen(game->startGameLogicWindow); })) << "start game";
         Answer(game->startGameLogicWindow, 24);
         ASSERT_TRUE(Until([&] { return game->gameLogic != nullptr; })) << "a level";
         game->gameLogic->SetState(GameFramework::GameLogicBase::kLost);
-        ASSERT_TRUE(Until([&] { return Visible(game->gameOverWindow); })) << "game over";
+        ASSERT_TRUE(Until([&] { return OnScreen(game->gameOverWindow); })) << "game over";
     }
 
     static inline std::string folder;
@@ -215,7 +196,7 @@ TEST_F(InDesktop, AVolumeStepIsHeardAtOnceCancelUndoesItAndOKResetsTheDisplayFor
     ASSERT_TRUE(Click(options->GetMusicSlider()->GetIncreaseButton()));
     EXPECT_TRUE(MenuTrackAt(0.315)) << MenuTrackVolume();
     ASSERT_TRUE(Click(Widget(options, "/window/button_0")));
-    ASSERT_TRUE(Until([&] { return Visible(game->mainMenuWindow); })) << "back from cancel";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->mainMenuWindow); })) << "back from cancel";
     EXPECT_TRUE(MenuTrackAt(0.285)) << MenuTrackVolume();
     EXPECT_FLOAT_EQ(game->GetSoundController()->GetMusicVolume(), 0.285f);
 
@@ -246,7 +227,7 @@ TEST_F(InDesktop, AVolumeStepIsHeardAtOnceCancelUndoesItAndOKResetsTheDisplayFor
     ASSERT_GE(chosenAt, 0);
     ASSERT_GE(resetAt, 0);
     EXPECT_LE(resetAt - chosenAt, 3) << "frames from OK to the reset";
-    ASSERT_TRUE(Until([&] { return Visible(game->mainMenuWindow); })) << "back from OK";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->mainMenuWindow); })) << "back from OK";
     KorvaneEngine::Image shot;
     KorvaneEngine::RenderSystem::Instance()->TakeScreenshot(shot);
     EXPECT_EQ(shot.GetWidth(), 800u);
@@ -278,7 +259,7 @@ TEST_F(InDesktop, AVolumeStepIsHeardAtOnceCancelUndoesItAndOKResetsTheDisplayFor
     EXPECT_TRUE(window->IsFullscreen());
     EXPECT_EQ(window->GetWidth(), 800u);
     EXPECT_EQ(window->GetHeight(), 600u);
-    ASSERT_TRUE(Until([&] { return Visible(game->mainMenuWindow); })) << "main menu in the new mode";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->mainMenuWindow); })) << "main menu in the new mode";
     EXPECT_TRUE(MenuTrackAt(0.315)) << "the player's music volume: " << MenuTrackVolume();
 }
 
@@ -295,11 +276,11 @@ TEST_F(InDesktop, GameOverOffersRelaxOnceDeclineKeepsTheFileAcceptSwitchesThePla
     ASSERT_NE(over, nullptr);
     auto onAfterGameOver = [&] {
         return !relax->IsVisible() && game->gameOverWindow->GetMode() == 26 &&
-               (Visible(game->startGameLogicWindow) || Visible(game->mainMenuWindow));
+               (OnScreen(game->startGameLogicWindow) || OnScreen(game->mainMenuWindow));
     };
     Lose();
     ASSERT_TRUE(Click(Widget(over, "/window/button_0")));
-    ASSERT_TRUE(Until([&] { return Visible(relax); })) << "the offer";
+    ASSERT_TRUE(Until([&] { return OnScreen(relax); })) << "the offer";
     EXPECT_EQ(relax->GetMode(), 25);
     EXPECT_FALSE(over->IsVisible());
     const std::string file = Players()->GetCurrentProfile()->GetFilePath();
@@ -311,16 +292,16 @@ TEST_F(InDesktop, GameOverOffersRelaxOnceDeclineKeepsTheFileAcceptSwitchesThePla
     EXPECT_EQ(Players()->GetCurrentProfile()->GetPlayValue(), 0u);
 
     // The next loss asks no more: game over's button goes straight on.
-    if (Visible(game->mainMenuWindow))
+    if (OnScreen(game->mainMenuWindow))
         Answer(game->mainMenuWindow, 24);
-    ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); })) << "start game";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->startGameLogicWindow); })) << "start game";
     game->gameOverWindow->SetMode(0);
     Answer(game->startGameLogicWindow, 24);
     ASSERT_TRUE(Until([&] { return game->gameLogic != nullptr; })) << "a level";
     game->gameLogic->SetState(GameFramework::GameLogicBase::kLost);
-    ASSERT_TRUE(Until([&] { return Visible(game->gameOverWindow); })) << "game over";
+    ASSERT_TRUE(Until([&] { return OnScreen(game->gameOverWindow); })) << "game over";
     ASSERT_TRUE(Click(Widget(over, "/window/button_0")));
-    ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow) || Visible(game->mainMenuWindow); }));
+    ASSERT_TRUE(Until([&] { return OnScreen(game->startGameLogicWindow) || OnScreen(game->mainMenuWindow); }));
     EXPECT_FALSE(relax->IsVisible()) << "offered once";
     EXPECT_NE(game->gameOverWindow->GetMode(), 26);
 
@@ -333,7 +314,7 @@ TEST_F(InDesktop, GameOverOffersRelaxOnceDeclineKeepsTheFileAcceptSwitchesThePla
     over = Menu(game->gameOverWindow);
     Lose();
     ASSERT_TRUE(Click(Widget(over, "/window/button_0")));
-    ASSERT_TRUE(Until([&] { return Visible(relax); })) << "the offer";
+    ASSERT_TRUE(Until([&] { return OnScreen(relax); })) << "the offer";
     ASSERT_TRUE(Click(Widget(relax, "/window/button_1")));
     ASSERT_TRUE(Until(onAfterGameOver)) << "on from game over, mode " << game->gameOverWindow->GetMode();
     EXPECT_EQ(Players()->GetCurrentProfile()->GetPlayValue(), 1u);

@@ -9,12 +9,14 @@
 
 #include "engine/foundation/TimerManager.h"
 #include "framework/GUIContinueGameLogicWindowBase.h"
+#include "framework/GUIGameCursorBase.h"
 #include "framework/GUIGameLogicMenuExitWindowBase.h"
 #include "framework/GUIGameLogicMenuWindowBase.h"
 #include "framework/GUIGameLogicRestartWindowBase.h"
 #include "framework/GUIGameLogicWindowBase.h"
 #include "framework/GUIGameOverWindowBase.h"
 #include "framework/GUILevelCompleteWindowBase.h"
+#include "framework/GUILoadingWindowBase.h"
 #include "framework/GUIMainMenuWindowBase.h"
 #include "framework/GUIStartGameLogicWindowBase.h"
 #include "framework/GUIWelcomeWindowBase.h"
@@ -22,6 +24,7 @@
 #include "framework/HighScoreEntry.h"
 #include "framework/HighScoresTable.h"
 #include "framework/LevelResult.h"
+#include "framework/MusicTrack.h"
 #include "framework/ProfileRecord.h"
 #include "gui/GUITextControl.h"
 #include "gui/GUIWindow.h"
@@ -31,6 +34,7 @@
 #include "puzzle/app/GUIStartGameLogicWindow.h"
 #include "puzzle/app/GUIStartGameStarsEffect.h"
 #include "puzzle/app/ProfileManager.h"
+#include "puzzle/app/SoundTable.h"
 #include "tools/content/Catalogue.h"
 
 using namespace GameTest;
@@ -44,7 +48,9 @@ class FlowGame : public Puzzle::Game {
 public:
     explicit FlowGame(const std::string& folder) : Puzzle::Game(kCompany, Title(), 100, KeyPath(), folder, "demo") {}
     using GameBase::continueGameLogicWindow;
+    using GameBase::gameCursor;
     using GameBase::gameLogic;
+    using GameBase::gameLogicLoadingWindow;
     using GameBase::gameLogicMenuExitWindow;
     using GameBase::gameLogicMenuWindow;
     using GameBase::gameLogicRestartWindow;
@@ -56,8 +62,6 @@ public:
     using GameBase::startGameLogicWindow;
     using GameBase::welcomeWindow;
 };
-
-Puzzle::GUIMenuWindow* Menu(GUIFrameworkWindow* w) { return dynamic_cast<Puzzle::GUIMenuWindow*>(w); }
 
 class WindowFlow : public ::testing::Test {
 protected:
@@ -88,13 +92,7 @@ protected:
     // Frames until the condition holds (false after the time limit).
     bool Until(const std::function<bool()>& condition, double seconds = 20)
     {
-        const DWORD start = GetTickCount();
-        while (!condition()) {
-            if (GetTickCount() - start > seconds * 1000)
-                return false;
-            Frame();
-        }
-        return true;
+        return FramesUntil([&] { Frame(); }, condition, seconds);
     }
     void Frames(int n)
     {
@@ -106,12 +104,6 @@ protected:
     {
         Puzzle::GUIMenuWindow* m = Menu(w);
         return m && m->IsVisible() && m->GetPanelControl() && m->GetPanelControl()->GetWidget()->IsVisible();
-    }
-    // A window answers as its button would (kept over the next reset).
-    void Answer(GUIFrameworkWindow* w, int code)
-    {
-        w->SetEventCode(code);
-        w->SetHandled(false);
     }
     Puzzle::Profile* Player() { return static_cast<Puzzle::ProfileManager*>(game->profileManager)->GetCurrentPuzzleProfile(); }
     // The player's file as another run would read it.
@@ -321,6 +313,52 @@ TEST_F(WindowFlow, ASavedPositionBeyondTheLevelsPlaysTheFirstAndTheContinueOffer
     EXPECT_EQ(Reread()->GetCurrentPuzzleProfile()->GetCurrentPosition(), Level(0, 0));
     game.reset();
     EXPECT_NE(ReadText(LogPath()).find("is not in the levels file"), std::string::npos);
+}
+
+TEST_F(WindowFlow, ALevelThatCannotBeLoadedGoesBackToTheStartGameWindowOnce)
+{
+    ToMainMenu(L"Emil");
+    Answer(game->mainMenuWindow, 24);
+    ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); }));
+    GameFramework::SoundController* sounds = game->GetSoundController();
+    const std::string error = "the level is not started";
+    auto errors = [&] {
+        const std::string log = ReadText(LogPath());
+        size_t n = 0;
+        for (size_t at = log.find(error); at != std::string::npos; at = log.find(error, at + 1))
+            ++n;
+        return n;
+    };
+    // Between the start and the loading window's report the position goes
+    // out of the levels file, then the player goes altogether.
+    const std::function<void()> breakages[] = {
+        [&] { Player()->SetCurrentPosition(Level(7, 3)); },
+        [&] { game->profileManager->SetCurrentProfile(nullptr, false); },
+    };
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        Answer(game->startGameLogicWindow, 24);
+        Frame();
+        ASSERT_EQ(game->gameLogicLoadingWindow->GetMode(), 15) << "the level is loading";
+        breakages[i]();
+        ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); })) << "back to the start";
+        EXPECT_EQ(game->startGameLogicWindow->GetMode(), 16);
+        Frames(20);
+        EXPECT_EQ(game->gameLogic, nullptr);
+        EXPECT_FALSE(Menu(game->gameLogicLoadingWindow)->IsVisible());
+        EXPECT_TRUE(game->gameCursor->IsVisible());
+        EXPECT_EQ(errors(), i + 1) << "one error, not one a frame";
+        // The menus keep their music: no level track began.
+        ASSERT_NE(sounds->GetChannelTrack(0), nullptr);
+        EXPECT_EQ(sounds->GetChannelTrack(0)->GetTrackId(), Puzzle::kMusicMenu);
+        EXPECT_EQ(sounds->GetChannelTrack(1), nullptr);
+    }
+    // With the player back, the same window starts the level.
+    Puzzle::ProfileManager* players = static_cast<Puzzle::ProfileManager*>(game->profileManager);
+    players->SetCurrentProfile(players->FindProfile(L"Emil"), false);
+    Player()->SetCurrentPosition(Level(0, 1));
+    Play();
+    EXPECT_EQ(Position(), Level(0, 1));
 }
 
 TEST_F(WindowFlow, ResultCodesLiveOneDispatchPassUnlessTheirWindowKeepsThem)
