@@ -120,7 +120,9 @@ void GameLogic::Update()
 
     const bool introduced = path->IsIntroductionDone();
     path->Update(paused, timeScale);
-    if (!introduced && path->IsIntroductionDone())
+    // The introduction can end during a pause's fade-out (or after the level
+    // ended): the timer then stays still until the play resumes it.
+    if (!introduced && path->IsIntroductionDone() && state == kPlaying)
         timer->SetPaused(false);
 
     UpdateHeldPiece(dt);

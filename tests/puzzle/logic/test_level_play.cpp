@@ -125,6 +125,36 @@ TEST_F(Level, RelaxModeIsNeverLostAndIsWonWithoutACharge)
     EXPECT_EQ(r.stopTexts, 0);
 }
 
+TEST_F(Level, AnIntroductionEndingWhilePausedLeavesTheTimerStill)
+{
+    SKIP_OUTSIDE_DESKTOP();
+    LevelGame& g = *game;
+    g.StartLevel(LevelFiles(), false, 5);
+    int introFrames = 0;
+    while (!g.GetPath()->IsIntroductionDone() && introFrames < 60 * 10) {
+        g.Frame();
+        ++introFrames;
+    }
+    ASSERT_TRUE(g.GetPath()->IsIntroductionDone());
+
+    // Paused a few frames before the end: the introduction finishes in the fade-out.
+    g.StartLevel(LevelFiles(), false, 5);
+    for (int i = 0; i < introFrames - 4; ++i)
+        g.Frame();
+    ASSERT_FALSE(g.GetPath()->IsIntroductionDone());
+    g.logic->SetPaused(true);
+    const float time = g.logic->GetTime();
+    for (int i = 0; i < 60; ++i)
+        g.Frame();
+    ASSERT_TRUE(g.GetPath()->IsIntroductionDone());
+    EXPECT_TRUE(g.logic->IsTimerPaused());
+    EXPECT_EQ(g.logic->GetTime(), time);
+    g.logic->SetPaused(false);
+    EXPECT_FALSE(g.logic->IsTimerPaused());
+    Play(g, false, 30);
+    EXPECT_GT(g.logic->GetTime(), time);
+}
+
 TEST_F(Level, PausingFadesThePlayOutAndBackIn)
 {
     SKIP_OUTSIDE_DESKTOP();
