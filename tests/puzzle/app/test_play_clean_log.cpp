@@ -10,10 +10,8 @@
 #include <memory>
 
 #include "tools/content/Generator.h"
-#include "tools/content/Screens.h"
 
 using namespace PlayTest;
-namespace S = Content::Screens;
 using TestSupport::ProgramRunner;
 
 namespace {
@@ -86,32 +84,9 @@ protected:
         TestSupport::ClearUserData(kCompany, kTitle);
     }
 
-    void Click(float x, float y) { ASSERT_TRUE(player->Click(x, y)); }
-    void ClickPanel(const char* window, float x, float y)
-    {
-        float gx, gy;
-        PanelPoint(window, x, y, &gx, &gy);
-        Click(gx, gy);
-    }
-    void ClickDialog(const char* window, int i, int n)
-    {
-        float gx, gy;
-        DialogButton(window, i, n, &gx, &gy);
-        Click(gx, gy);
-    }
     void Expect(const char* window, double seconds = 60)
     {
         ASSERT_TRUE(player->WaitForScreen(window, seconds)) << window << " did not show";
-    }
-    void ItemClick(float rowY, int i)
-    {
-        const S::Panel* p = S::FindPanel("window_start_game");
-        Click(p->x + S::kItemLeft + i * S::kItemPitch + S::kItemSize / 2, p->y + rowY + S::kItemSize / 2);
-    }
-    void MainMenuButton(int i)
-    {
-        ClickPanel("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
-                   S::kMainMenuButtonTopY - i * S::kMainMenuButtonPitch + S::kButtonHeight / 2);
     }
 
     // A new player from the logos to the first level, a while of play, and
@@ -131,28 +106,13 @@ protected:
         ASSERT_TRUE(player->Key("Return"));
         Expect("window_main_menu");
         player->Pause(1500);
-        MainMenuButton(0);
+        ASSERT_TRUE(player->ClickMainMenu(0));
         Expect("window_start_game");
         player->Pause(800);
-        ItemClick(S::kThemeRowY, 0);
-        ItemClick(S::kPictureRowY, 0);
-        ItemClick(S::kPuzzleRowY, 0);
-        ClickPanel("window_start_game", S::kSizeBoxX + S::kSizeBoxSize / 2, S::kSizeBoxTopY + S::kSizeBoxSize / 2);
-        ClickPanel("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
-                   S::kStartButtonY + S::kButtonHeight / 2);
-        ASSERT_TRUE(player->WaitFor("play", [&] { return player->ShowsPlay(); }, 60));
+        ASSERT_EQ(player->PlayTheFirstChoices(60), "");
         // Carriages roll in and the first pieces ride the path.
         player->Pause(6000);
-        ASSERT_TRUE(player->Key("Escape"));
-        Expect("window_game_logic_menu");
-        ClickPanel("window_game_logic_menu", S::kGameMenuButtonX + S::kGameMenuButtonWidth / 2,
-                   S::kGameMenuButtonY[0] + S::kButtonHeight / 2);
-        Expect("window_game_logic_menu_exit");
-        ClickDialog("window_game_logic_menu_exit", 1, 2);
-        Expect("window_main_menu");
-        MainMenuButton(4);
-        Expect("window_exit");
-        ClickDialog("window_exit", 1, 2);
+        ASSERT_EQ(player->LeaveTheLevelAndExit(60), "") << "did not show";
         DWORD code = 0;
         ASSERT_TRUE(runner->WaitForExit(&code));
         EXPECT_EQ(code, 1u);
