@@ -216,6 +216,9 @@ void AddClouds(ContentSet& set)
     // place; looping plays there and back.
     set.Add(std::string(kFolder) + "cloud_drift.kml",
             ContentTools::WriteModelFile(QuadModel({Rect{-40, 0, -39, 1}, Rect{40, 0, 41, 1}}, 0.05f)));
+    // Never drawn, but a model loads the shader file of its own name: one
+    // without stages.
+    set.Add(std::string(kFolder) + "cloud_drift.srf", ContentTools::WriteShaderFile(ContentTools::ShaderFile()));
     Register(set, kBasicList,
              std::move(XmlElement("model").Set("name", "cloud_drift").Set("file_name", "cloud_drift.kml")));
 }

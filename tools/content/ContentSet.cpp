@@ -102,14 +102,22 @@ std::vector<std::string> ContentSet::Paths() const
     return out;
 }
 
+std::string ContentSet::ResourceListText(const std::string& listPath) const
+{
+    auto it = resources_.find(Normalise(listPath));
+    if (it == resources_.end())
+        return std::string();
+    std::string text = "<resources>\n";
+    for (const std::string& line : it->second)
+        text += "  " + line + "\n";
+    return text + "</resources>\n";
+}
+
 bool ContentSet::Write(const std::string& programFolder, bool allLoose, std::string* error) const
 {
     std::map<std::string, std::vector<uint8_t>> all = files_;
     for (const auto& r : resources_) {
-        std::string text = "<resources>\n";
-        for (const std::string& line : r.second)
-            text += "  " + line + "\n";
-        text += "</resources>\n";
+        const std::string text = ResourceListText(r.first);
         all[r.first] = std::vector<uint8_t>(text.begin(), text.end());
     }
 

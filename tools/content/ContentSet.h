@@ -36,6 +36,10 @@ public:
     void AddResource(const std::string& listPath, const std::string& elementXml);
     std::vector<std::string>& ResourceList(const std::string& listPath);
 
+    // A resource list as it is written: its entries, one a line, inside
+    // <resources>; empty for a path that is no list.
+    std::string ResourceListText(const std::string& listPath) const;
+
     // Writes everything under programFolder. Unless allLoose, every file but
     // the loose ones goes into one pack, "data\\pelloria.pak", whose entry
     // names are relative to the data folder. False with a reason in error.

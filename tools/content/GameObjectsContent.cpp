@@ -56,6 +56,14 @@ struct Art {
     // Colour only, inside what is already there.
     void Paint(const std::vector<Point>& p, const Rgb& c, float a = 1) { colour.FillPolygon(p, c, a); }
     void PaintCircle(float cx, float cy, float r, const Rgb& c, float a = 1) { colour.FillCircle(cx, cy, r, c, a); }
+    // Both pictures area-averaged to another size.
+    Art Fitted(int w, int h) const
+    {
+        Art out(w, h);
+        out.colour = colour.Scaled(w, h);
+        out.alpha = alpha.Scaled(w, h);
+        return out;
+    }
 };
 
 std::vector<Point> Rect(float x0, float y0, float x1, float y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
@@ -148,22 +156,30 @@ void AddModel(ContentSet& set, const std::string& name, const std::string& file,
 // ---------------------------------------------------------------- pictures
 
 // The carriage from above, facing right: a wooden cart with a gold rim,
-// four wheels and a lamp at its front.
+// four wheels and a lamp at its front. Drawn in 128 x 96 design units at
+// twice that and squeezed into a square texture (textures want powers of
+// two); the quad stretches it back to the cart's shape.
 Art CarriageArt()
 {
-    Art a(128, 96);
+    const float k = 2;
+    auto at = [k](std::vector<Point> p) {
+        for (Point& q : p)
+            q = {q.x * k, q.y * k};
+        return p;
+    };
+    Art a(int(128 * k), int(96 * k));
     const Rgb wheel = Rgb::Bytes(40, 34, 30), wood = Rgb::Bytes(150, 92, 48), dark = Rgb::Bytes(96, 56, 30);
     const Rgb gold = Rgb::Bytes(236, 190, 84);
     for (float x : {30.0f, 96.0f})
         for (float y : {12.0f, 84.0f})
-            a.Ellipse(x, y, 15, 9, 0, wheel);
-    a.Polygon(Rounded(8, 16, 116, 80, 12), gold);
-    a.Paint(Rounded(13, 21, 111, 75, 9), wood);
+            a.Ellipse(x * k, y * k, 15 * k, 9 * k, 0, wheel);
+    a.Polygon(at(Rounded(8, 16, 116, 80, 12)), gold);
+    a.Paint(at(Rounded(13, 21, 111, 75, 9)), wood);
     for (int i = 0; i < 5; ++i)
-        a.Paint(Rect(20.0f + i * 19, 24, 24.0f + i * 19, 72), dark);
-    a.Polygon({{116, 34}, {127, 48}, {116, 62}}, gold);
-    a.PaintCircle(106, 48, 6, Rgb::Bytes(255, 244, 180));
-    return a;
+        a.Paint(at(Rect(20.0f + i * 19, 24, 24.0f + i * 19, 72)), dark);
+    a.Polygon(at({{116, 34}, {127, 48}, {116, 62}}), gold);
+    a.PaintCircle(106 * k, 48 * k, 6 * k, Rgb::Bytes(255, 244, 180));
+    return a.Fitted(128, 128);
 }
 
 // Round tokens: a rim in the bonus's colour and its sign in white.
@@ -380,6 +396,8 @@ void AddGameObjects(ContentSet& set, const Options&)
     // The board swaps in the picture's own shader; this one only loads.
     set.Add(std::string(kFolder) + "level_complete.srf", *set.Find(std::string(kFolder) + "plain.srf"));
     AddModel(set, "board/level_complete", "level_complete", LevelCompleteModel(), true);
+    // The plain shader file was only the pattern of those copies.
+    set.Remove(std::string(kFolder) + "plain.srf");
 
     AddParticles(set, "depository/path_start", "path_start", Sparks(90, 0.45f, 9, 0.35f, Rgb::Bytes(255, 214, 110)),
                  Rgb::Bytes(255, 214, 110));

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "tools/content/ContentCheck.h"
 #include "tools/content/Modules.h"
 
 namespace Content {
@@ -38,6 +39,13 @@ void Generate(ContentSet& set, const Options& options)
     for (Module m : kModules)
         if (m)
             m(set, options);
+    const std::vector<std::string> faults = FindContentFaults(set);
+    if (faults.empty())
+        return;
+    std::string text = "the content would not load cleanly:";
+    for (const std::string& f : faults)
+        text += "\n  " + f;
+    throw std::runtime_error(text);
 }
 
 bool GenerateTo(const std::string& programFolder, const Options& options, std::string* error)

@@ -13,7 +13,9 @@ struct Options {
     std::string variant = "full";
 };
 
-// Runs every content module into the set, in a fixed order.
+// Runs every content module into the set, in a fixed order, then checks the
+// whole set as the engine will read it (ContentCheck.h): a fault throws
+// std::runtime_error listing every one.
 void Generate(ContentSet& set, const Options& options);
 
 // Generates and writes the data folder of programFolder. The old data folder

@@ -30,6 +30,13 @@ const char* const kWindowNames[] = {"window_main_menu", "window_options", "windo
     "window_game_over", "window_level_complete", "window_relax"};
 const int kWindowCount = sizeof kWindowNames / sizeof kWindowNames[0];
 
+// The attributes of a description's elements that name a model resource, and
+// those that name a shader resource, both looked up as "ui/<value>".
+const char* const kModelAttributes[] = {"model", "animator_model", "toddler_model", "increase_button_model",
+                                        "decrease_button_model"};
+const char* const kShaderAttributes[] = {"shader", "toddler_shader", "increase_button_shader",
+                                         "decrease_button_shader"};
+
 // What one description refers to, for the generator's and the tests' checks.
 struct References {
     std::vector<std::string> textKeys;  // every key of every "text" expression

@@ -791,10 +791,10 @@ void CollectReferences(const XmlElement& e, References& out)
             SplitExpression(*t, out.textKeys, out.literals);
     if (const std::string* f = e.Get("font"))
         Append(out.fonts, *f);
-    for (const char* a : {"model", "animator_model", "toddler_model", "increase_button_model", "decrease_button_model"})
+    for (const char* a : kModelAttributes)
         if (const std::string* m = e.Get(a))
             Append(out.models, *m);
-    for (const char* a : {"shader", "toddler_shader", "increase_button_shader", "decrease_button_shader"})
+    for (const char* a : kShaderAttributes)
         if (const std::string* s = e.Get(a))
             Append(out.shaders, *s);
     if (const std::string* t = e.Get("template"))

@@ -12,6 +12,7 @@
 #include "tools/content/ContentSet.h"
 #include "tools/content/Generator.h"
 #include "tools/formats/JpegWriter.h"
+#include "tools/formats/PictureSize.h"
 #include "tools/formats/PuzzleFileWriter.h"
 
 namespace ContentTest {
@@ -85,16 +86,10 @@ inline ::Content::ContentSet MakeTree()
 // Width and height from a JPEG's frame header, or (0, 0).
 inline std::pair<uint32_t, uint32_t> JpegSize(const std::vector<uint8_t>& b)
 {
-    for (size_t i = 2; i + 9 < b.size();) {
-        if (b[i] != 0xFF)
-            return {0, 0};
-        const uint8_t marker = b[i + 1];
-        const size_t length = size_t(b[i + 2]) << 8 | b[i + 3];
-        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)
-            return {uint32_t(b[i + 7]) << 8 | b[i + 8], uint32_t(b[i + 5]) << 8 | b[i + 6]};
-        i += 2 + length;
-    }
-    return {0, 0};
+    uint32_t w = 0, h = 0;
+    if (!ContentTools::ReadPictureSize("jpg", b, &w, &h))
+        return {0, 0};
+    return {w, h};
 }
 
 } // namespace ContentTest

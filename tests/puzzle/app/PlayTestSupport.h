@@ -22,6 +22,26 @@ namespace PlayTest {
 
 using Content::Screens::Rgb8;
 
+// The centre of a control of a window's panel (panel coordinates).
+inline void PanelPoint(const char* window, float x, float y, float* gx, float* gy)
+{
+    const Content::Screens::Panel* p = Content::Screens::FindPanel(window);
+    *gx = p->x + x;
+    *gy = p->y + y;
+}
+
+// The centre of button i of n of a question or notice (GUI units).
+inline void DialogButton(const char* window, int i, int n, float* gx, float* gy)
+{
+    namespace S = Content::Screens;
+    const S::Panel* p = S::FindPanel(window);
+    const float m = S::kDialogMargin;
+    const float w = n == 1 ? S::kDialogSingleWidth : (p->width - 3 * m) / 2;
+    const float x = n == 1 ? (p->width - w) / 2 : m + i * (w + m);
+    *gx = p->x + x + w / 2;
+    *gy = p->y + S::kDialogButtonY + S::kButtonHeight / 2;
+}
+
 class Player {
 public:
     explicit Player(TestSupport::ProgramRunner& runner) : run(runner) {}
@@ -135,6 +155,63 @@ public:
         return Move(gx, gy) && Pause(120) &&
                run.Host("xdotool mousedown 1 sleep 0.12 mouseup 1");
     }
+    // Clicks on a point of a window's panel, on button i of n of a question
+    // or notice, on the main menu's button i (from the top), on item i of a
+    // start-game row.
+    bool ClickPanel(const char* window, float x, float y)
+    {
+        float gx, gy;
+        PanelPoint(window, x, y, &gx, &gy);
+        return Click(gx, gy);
+    }
+    bool ClickDialog(const char* window, int i, int n)
+    {
+        float gx, gy;
+        DialogButton(window, i, n, &gx, &gy);
+        return Click(gx, gy);
+    }
+    bool ClickMainMenu(int i)
+    {
+        namespace S = Content::Screens;
+        return ClickPanel("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
+                          S::kMainMenuButtonTopY - i * S::kMainMenuButtonPitch + S::kButtonHeight / 2);
+    }
+    bool ClickItem(float rowY, int i)
+    {
+        namespace S = Content::Screens;
+        return ClickPanel("window_start_game", S::kItemLeft + i * S::kItemPitch + S::kItemSize / 2,
+                          rowY + S::kItemSize / 2);
+    }
+    // On the start-game window: the first theme, picture, puzzle and size,
+    // then play. Empty once the play screen shows, else what failed.
+    std::string PlayTheFirstChoices(double seconds = 30)
+    {
+        namespace S = Content::Screens;
+        if (!ClickItem(S::kThemeRowY, 0) || !ClickItem(S::kPictureRowY, 0) || !ClickItem(S::kPuzzleRowY, 0) ||
+            !ClickPanel("window_start_game", S::kSizeBoxX + S::kSizeBoxSize / 2, S::kSizeBoxTopY + S::kSizeBoxSize / 2) ||
+            !ClickPanel("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
+                        S::kStartButtonY + S::kButtonHeight / 2))
+            return "a click on the start-game window";
+        return WaitFor("play", [&] { return ShowsPlay(); }, seconds) ? std::string() : "play";
+    }
+    // From a level in play: Esc, leave and confirm, then the main menu's
+    // exit, confirmed. Empty once the last answer is clicked, else the
+    // screen that did not show.
+    std::string LeaveTheLevelAndExit(double seconds = 30)
+    {
+        namespace S = Content::Screens;
+        if (!Key("Escape") || !WaitForScreen("window_game_logic_menu", seconds))
+            return "window_game_logic_menu";
+        if (!ClickPanel("window_game_logic_menu", S::kGameMenuButtonX + S::kGameMenuButtonWidth / 2,
+                        S::kGameMenuButtonY[0] + S::kButtonHeight / 2) ||
+            !WaitForScreen("window_game_logic_menu_exit", seconds))
+            return "window_game_logic_menu_exit";
+        if (!ClickDialog("window_game_logic_menu_exit", 1, 2) || !WaitForScreen("window_main_menu", seconds))
+            return "window_main_menu";
+        if (!ClickMainMenu(4) || !WaitForScreen("window_exit", seconds))
+            return "window_exit";
+        return ClickDialog("window_exit", 1, 2) ? std::string() : "a click on window_exit";
+    }
     bool Key(const std::string& keys) { return run.Host("xdotool key --delay 80 " + keys); }
     bool Type(const std::string& text) { return run.Host("xdotool type --delay 300 '" + text + "'"); }
     bool Hold(const std::string& what, unsigned ms)
@@ -188,25 +265,5 @@ public:
     int offsetX = 0, offsetY = 0, width = 1024, height = 768;
     int shots = 0;
 };
-
-// The centre of a control of a window's panel (panel coordinates).
-inline void PanelPoint(const char* window, float x, float y, float* gx, float* gy)
-{
-    const Content::Screens::Panel* p = Content::Screens::FindPanel(window);
-    *gx = p->x + x;
-    *gy = p->y + y;
-}
-
-// The centre of button i of n of a question or notice (GUI units).
-inline void DialogButton(const char* window, int i, int n, float* gx, float* gy)
-{
-    namespace S = Content::Screens;
-    const S::Panel* p = S::FindPanel(window);
-    const float m = S::kDialogMargin;
-    const float w = n == 1 ? S::kDialogSingleWidth : (p->width - 3 * m) / 2;
-    const float x = n == 1 ? (p->width - w) / 2 : m + i * (w + m);
-    *gx = p->x + x + w / 2;
-    *gy = p->y + S::kDialogButtonY + S::kButtonHeight / 2;
-}
 
 } // namespace PlayTest

@@ -112,23 +112,9 @@ protected:
         ASSERT_TRUE(player->Attach()) << "no window named Pelloria";
     }
     void Click(float x, float y) { ASSERT_TRUE(player->Click(x, y)); }
-    void ClickPanel(const char* window, float x, float y)
-    {
-        float gx, gy;
-        PanelPoint(window, x, y, &gx, &gy);
-        Click(gx, gy);
-    }
-    void ClickDialog(const char* window, int i, int n)
-    {
-        float gx, gy;
-        DialogButton(window, i, n, &gx, &gy);
-        Click(gx, gy);
-    }
-    void MainMenuButton(int i)
-    {
-        ClickPanel("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
-                   S::kMainMenuButtonTopY - i * S::kMainMenuButtonPitch + S::kButtonHeight / 2);
-    }
+    void ClickPanel(const char* window, float x, float y) { ASSERT_TRUE(player->ClickPanel(window, x, y)); }
+    void ClickDialog(const char* window, int i, int n) { ASSERT_TRUE(player->ClickDialog(window, i, n)); }
+    void MainMenuButton(int i) { ASSERT_TRUE(player->ClickMainMenu(i)); }
     void Expect(const char* window, double seconds = 30)
     {
         ASSERT_TRUE(player->WaitForScreen(window, seconds)) << window << " did not show";
@@ -236,16 +222,7 @@ TEST_F(PlayThrough, ANewPlayerCompletesALevelAndTheNextStartRemembersThem)
 
     MainMenuButton(0);
     Expect("window_start_game");
-    float x, y;
-    ItemCentre(S::kThemeRowY, 0, &x, &y);
-    Click(x, y);
-    ItemCentre(S::kPictureRowY, 0, &x, &y);
-    Click(x, y);
-    ItemCentre(S::kPuzzleRowY, 0, &x, &y);
-    Click(x, y);
-    ClickPanel("window_start_game", S::kSizeBoxX + S::kSizeBoxSize / 2, S::kSizeBoxTopY + S::kSizeBoxSize / 2);
-    ClickPanel("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2, S::kStartButtonY + S::kButtonHeight / 2);
-    ASSERT_TRUE(player->WaitFor("play", [&] { return player->ShowsPlay(); }));
+    ASSERT_EQ(player->PlayTheFirstChoices(), "");
 
     PlacePieces();
     Expect("window_level_complete");
@@ -256,16 +233,7 @@ TEST_F(PlayThrough, ANewPlayerCompletesALevelAndTheNextStartRemembersThem)
     }));
 
     // Esc, leave, confirm; then exit from the main menu.
-    ASSERT_TRUE(player->Key("Escape"));
-    Expect("window_game_logic_menu");
-    ClickPanel("window_game_logic_menu", S::kGameMenuButtonX + S::kGameMenuButtonWidth / 2,
-               S::kGameMenuButtonY[0] + S::kButtonHeight / 2);
-    Expect("window_game_logic_menu_exit");
-    ClickDialog("window_game_logic_menu_exit", 1, 2);
-    Expect("window_main_menu");
-    MainMenuButton(4);
-    Expect("window_exit");
-    ClickDialog("window_exit", 1, 2);
+    ASSERT_EQ(player->LeaveTheLevelAndExit(), "") << "did not show";
     DWORD code = 0;
     ASSERT_TRUE(runner->WaitForExit(&code));
     EXPECT_EQ(code, 1u);
@@ -298,6 +266,7 @@ TEST_F(PlayThrough, ANewPlayerCompletesALevelAndTheNextStartRemembersThem)
     Expect("window_start_game");
     player->Pause(800);
     ASSERT_TRUE(player->Shoot());
+    float x, y;
     ItemCentre(S::kThemeRowY, 0, &x, &y);
     const float band = S::kItemSize * S::kItemBand;
     EXPECT_GT(player->Share(S::kChecked, x - S::kItemSize / 2, y - S::kItemSize / 2, S::kItemSize, band), 0.3)
