@@ -42,7 +42,26 @@ struct DepthFormatSearch {
 
 } // namespace
 
-AdapterInfo_D3D7::~AdapterInfo_D3D7() = default;
+AdapterInfo_D3D7::~AdapterInfo_D3D7()
+{
+    if (directDraw)
+        directDraw->Release();
+}
+
+IDirectDraw7* AdapterInfo_D3D7::TakeDirectDraw()
+{
+    IDirectDraw7* object = directDraw;
+    directDraw = nullptr;
+    return object;
+}
+
+void AdapterInfo_D3D7::KeepDirectDraw(IDirectDraw7* object)
+{
+    if (directDraw)
+        directDraw->Release();
+    directDraw = object;
+}
+
 DeviceInfo_D3D7::~DeviceInfo_D3D7() = default;
 ModeInfo_D3D7::~ModeInfo_D3D7() = default;
 
@@ -93,6 +112,8 @@ BOOL WINAPI RenderSystem_D3D7::EnumAdapterCallback(GUID* guid, LPSTR description
                                                    HMONITOR monitor)
 {
     RenderSystem_D3D7* self = static_cast<RenderSystem_D3D7*>(context);
+    if (guid && self->CopyAdapterOfSameDisplay(*guid, description, monitor))
+        return TRUE;
     IDirectDraw7* dd = nullptr;
     if (FAILED(DirectDrawCreateEx(guid, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr)) || !dd)
         return TRUE;
@@ -122,8 +143,52 @@ BOOL WINAPI RenderSystem_D3D7::EnumAdapterCallback(GUID* guid, LPSTR description
 
     self->CheckResult("RenderSystem_D3D7::EnumAdapterCallback", d3d->EnumDevices(EnumDeviceCallback, adapter));
     d3d->Release();
-    dd->Release();
+    // Only an adapter that renders windowed can be chosen for the device.
+    if (adapter->canRenderWindowed && !adapter->devices.empty())
+        adapter->KeepDirectDraw(dd);
+    else
+        dd->Release();
     return TRUE;
+}
+
+bool RenderSystem_D3D7::CopyAdapterOfSameDisplay(const GUID& guid, const char* description, HMONITOR monitor)
+{
+    // With a single display, the primary display driver (listed first, without
+    // a GUID) and the driver listed with the GUID of the primary monitor are
+    // one driver of one display. With more displays the primary display
+    // driver may stand for the whole desktop, so each is asked for itself.
+    if (!monitor || GetSystemMetrics(SM_CMONITORS) != 1 ||
+        monitor != MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY))
+        return false;
+    const AdapterInfo_D3D7* primary = nullptr;
+    for (AdapterInfo* a : adapters)
+        if (!static_cast<AdapterInfo_D3D7*>(a)->guidPointer)
+            primary = static_cast<AdapterInfo_D3D7*>(a);
+    if (!primary)
+        return false;
+
+    AdapterInfo_D3D7* adapter = new AdapterInfo_D3D7;
+    adapters.push_back(adapter);
+    lstrcpynA(adapter->description, description ? description : "", sizeof(adapter->description));
+    adapter->driverCaps = primary->driverCaps;
+    adapter->emulationCaps = primary->emulationCaps;
+    adapter->guid = guid;
+    adapter->guidPointer = &adapter->guid;
+    adapter->canRenderWindowed = false; // it has a GUID
+    adapter->desktopMode.dmSize = sizeof(DEVMODEA);
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &adapter->desktopMode);
+    adapter->displayModes = primary->displayModes;
+    // The devices as the driver reported them, through the same filter: a
+    // device's modes must refer to this adapter's own list.
+    for (const DeviceInfo* d : primary->devices) {
+        const DeviceInfo_D3D7* device = static_cast<const DeviceInfo_D3D7*>(d);
+        char deviceDescription[sizeof(device->description)], name[sizeof(device->name)];
+        std::memcpy(deviceDescription, device->description, sizeof(deviceDescription));
+        std::memcpy(name, device->name, sizeof(name));
+        D3DDEVICEDESC7 caps = device->caps;
+        EnumDeviceCallback(deviceDescription, name, &caps, adapter);
+    }
+    return true;
 }
 
 HRESULT WINAPI RenderSystem_D3D7::EnumModeCallback(LPDDSURFACEDESC2 desc, LPVOID context)
@@ -328,9 +393,13 @@ bool RenderSystem_D3D7::InitDevice(bool logCapabilities)
         const HWND hwnd = WindowHandle();
 
         RenderLog::Message("...Creating DirectDraw...");
-        if (FAILED(DirectDrawCreateEx(adapter->guidPointer, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
-                                      nullptr)) ||
-            !directDraw) {
+        // The object that listed the adapter at start-up; a reset or the
+        // fall-back makes a new one.
+        directDraw = adapter->TakeDirectDraw();
+        if (!directDraw &&
+            (FAILED(DirectDrawCreateEx(adapter->guidPointer, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
+                                       nullptr)) ||
+             !directDraw)) {
             directDraw = nullptr;
             throw Error("Failed to create DirectDraw");
         }

@@ -28,7 +28,16 @@ private:
 
 class AdapterInfo_D3D7 : public AdapterInfo {
 public:
+    AdapterInfo_D3D7() = default;
+    AdapterInfo_D3D7(const AdapterInfo_D3D7&) = delete;
+    AdapterInfo_D3D7& operator=(const AdapterInfo_D3D7&) = delete;
     ~AdapterInfo_D3D7() override;
+    // The object that listed the adapter, kept when the adapter can be chosen
+    // for the device: every further DirectDraw object costs the driver a whole
+    // set-up of its own. Ownership passes to whoever takes it.
+    IDirectDraw7* TakeDirectDraw();
+    void KeepDirectDraw(IDirectDraw7* object);
+
     GUID guid = {};
     GUID* guidPointer = nullptr; // null for the primary display driver
     char description[64] = {};
@@ -37,6 +46,9 @@ public:
     bool canRenderWindowed = false;
     DEVMODEA desktopMode = {};
     std::vector<DDSURFACEDESC2> displayModes; // at least 640 x 400, largest first
+
+private:
+    IDirectDraw7* directDraw = nullptr;
 };
 
 class DeviceInfo_D3D7 : public DeviceInfo {
@@ -181,6 +193,9 @@ public:
     static HRESULT WINAPI EnumTextureFormatCallback(LPDDPIXELFORMAT format, LPVOID context);
 
 private:
+    // The records of a driver that drives the same display as one listed
+    // already: copied from it, since asking the driver again gives the same.
+    bool CopyAdapterOfSameDisplay(const GUID& guid, const char* description, HMONITOR monitor);
     void CreateScreenSurfaces(const ModeInfo_D3D7& mode, bool fullscreen);
     void CreateDepthBuffer();
     void DrawChunk(bool strip, const uint16_t* indices, uint32_t indexCount, const uint8_t* vertices,
