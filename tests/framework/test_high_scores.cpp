@@ -262,7 +262,7 @@ TEST_F(HighScoresTest, BytesAfterTheEntriesAreLeftUnreadAndTheEntriesKept)
     ASSERT_TRUE(TestSupport::WriteFileBytes(File(), longer));
     s.log->ClearHistory();
     auto t = Open();
-    EXPECT_EQ(Rows(*t), (std::vector<std::vector<uint32_t>>{{0, 900, 2}, {0, 700, 0}, {1, 650, 1}}));
+    ASSERT_EQ(Rows(*t), (std::vector<std::vector<uint32_t>>{{0, 900, 2}, {0, 700, 0}, {1, 650, 1}}));
     EXPECT_EQ(t->GetEntries()[0]->playerName, L"\x5C71\x7530");
     EXPECT_EQ(t->GetNextSequenceNumber(), 3u);
     EXPECT_EQ(s.Errors(), 0) << s.Dump();

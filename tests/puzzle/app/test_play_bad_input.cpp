@@ -4,8 +4,10 @@
 // pictures the logos are skipped; player files longer than this program
 // knows keep their data, and a cut profile list is kept aside. Played
 // through xdotool like the other play tests.
+#include "GameTestSupport.h"
 #include "PlayTestSupport.h"
 
+#include <functional>
 #include <memory>
 
 #include "engine/foundation/ExecutableDirectory.h"
@@ -30,6 +32,27 @@ const char kTitle[] = "Pelloria";
 const char kIni[] = "v_fullscreen 0\r\nv_mode 1024x768x32\r\n";
 
 std::string PlayerFolder() { return TestSupport::UserDataFolder(kCompany, kTitle) + "\\demo"; }
+
+// The real program's player list as the next run will read it (through a
+// file manager of this test's own, as the game reads it through its).
+struct PlayerFiles {
+    KorvaneEngine::FileManager files{KorvaneEngine::GetExecutableDirectory(), false, "data", 0};
+    Puzzle::ProfileManager profiles{nullptr, PlayerFolder()};
+};
+
+// A new current player of that name, changed and saved; its file's path.
+std::string PutCurrentPlayer(const wchar_t* name, const std::function<void(Puzzle::Profile&)>& change)
+{
+    PlayerFiles f;
+    GameFramework::ProfileBase* p = f.profiles.AddProfile(name);
+    EXPECT_NE(p, nullptr);
+    if (!p)
+        return std::string();
+    change(*static_cast<Puzzle::Profile*>(p));
+    EXPECT_TRUE(p->Save());
+    f.profiles.SetCurrentProfile(p, true);
+    return p->GetFilePath();
+}
 
 BOOL CALLBACK AppendText(HWND child, LPARAM out)
 {
@@ -104,21 +127,9 @@ TEST_F(BadInput, AStartGameItemWithoutItsLockStopsTheGameNamingTheKey)
 
 TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst)
 {
-    Prepare("bad_choice", [](Content::ContentSet& set) {
-        for (const std::string& p : set.Paths())
-            if (p.find("\\publishers\\") != std::string::npos)
-                set.Remove(p);
-    });
+    Prepare("bad_choice", GameTest::WithoutLogos);
     // A player whose file selects theme 7 of 3.
-    {
-        KorvaneEngine::FileManager files(KorvaneEngine::GetExecutableDirectory(), false, "data", 0);
-        Puzzle::ProfileManager profiles(nullptr, PlayerFolder());
-        GameFramework::ProfileBase* tess = profiles.AddProfile(L"Tess");
-        ASSERT_NE(tess, nullptr);
-        static_cast<Puzzle::Profile*>(tess)->SetSelectedTheme(7);
-        ASSERT_TRUE(tess->Save());
-        profiles.SetCurrentProfile(tess, true);
-    }
+    ASSERT_FALSE(PutCurrentPlayer(L"Tess", [](Puzzle::Profile& p) { p.SetSelectedTheme(7); }).empty());
     ASSERT_TRUE(runner->Start()) << runner->Error();
     Player player(*runner);
     ASSERT_TRUE(player.Attach());
@@ -140,10 +151,9 @@ TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst
     const float band = S::kItemSize * S::kItemBand;
     EXPECT_GT(player.Share(S::kChecked, start->x + S::kItemLeft, start->y + S::kThemeRowY, S::kItemSize, band), 0.3);
     {
-        KorvaneEngine::FileManager files(KorvaneEngine::GetExecutableDirectory(), false, "data", 0);
-        Puzzle::ProfileManager profiles(nullptr, PlayerFolder());
-        ASSERT_NE(profiles.GetCurrentPuzzleProfile(), nullptr);
-        EXPECT_EQ(profiles.GetCurrentPuzzleProfile()->GetSelectedTheme(), 7u);
+        PlayerFiles f;
+        ASSERT_NE(f.profiles.GetCurrentPuzzleProfile(), nullptr);
+        EXPECT_EQ(f.profiles.GetCurrentPuzzleProfile()->GetSelectedTheme(), 7u);
     }
     ASSERT_TRUE(player.Click(start->x + S::kStartPlayX + S::kStartButtonWidth / 2,
                              start->y + S::kStartButtonY + S::kButtonHeight / 2));
@@ -157,11 +167,7 @@ TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst
 
 TEST_F(BadInput, PlayerFilesFromALaterVersionKeepTheirDataAndACutListIsKeptAside)
 {
-    Prepare("bad_player_files", [](Content::ContentSet& set) {
-        for (const std::string& p : set.Paths())
-            if (p.find("\\publishers\\") != std::string::npos)
-                set.Remove(p);
-    });
+    Prepare("bad_player_files", GameTest::WithoutLogos);
     const std::string list = PlayerFolder() + "\\profiles.pmf", scores = PlayerFolder() + "\\high_scores.hsf";
     // The program's own files, each with sixteen bytes more after its last
     // field and the length field raised to match, as a later version might
@@ -174,19 +180,13 @@ TEST_F(BadInput, PlayerFilesFromALaterVersionKeepTheirDataAndACutListIsKeptAside
         PlayerFilesTest::PutU32At(b, 0, static_cast<uint32_t>(b.size()));
         ASSERT_TRUE(TestSupport::WriteFileBytes(path, b));
     };
-    std::string tessFile;
+    const std::string tessFile = PutCurrentPlayer(L"Tess", [](Puzzle::Profile& p) { p.SetStars(4321); });
+    ASSERT_FALSE(tessFile.empty());
     {
-        KorvaneEngine::FileManager files(KorvaneEngine::GetExecutableDirectory(), false, "data", 0);
-        Puzzle::ProfileManager profiles(nullptr, PlayerFolder());
-        GameFramework::ProfileBase* tess = profiles.AddProfile(L"Tess");
-        ASSERT_NE(tess, nullptr);
-        static_cast<Puzzle::Profile*>(tess)->SetStars(4321);
-        ASSERT_TRUE(tess->Save());
-        tessFile = tess->GetFilePath();
-        profiles.SetCurrentProfile(tess, true);
-        ASSERT_TRUE(profiles.AddRecord(GameFramework::Level(0, 0), L"Tess", 0, 31.5f));
-        ASSERT_TRUE(profiles.AddRecord(GameFramework::Level(0, 1), L"Tess", 1, 42.25f));
-        ASSERT_TRUE(profiles.AddRecord(GameFramework::Level(1, 0), L"Old Hand", 0, 18.0f));
+        PlayerFiles f;
+        ASSERT_TRUE(f.profiles.AddRecord(GameFramework::Level(0, 0), L"Tess", 0, 31.5f));
+        ASSERT_TRUE(f.profiles.AddRecord(GameFramework::Level(0, 1), L"Tess", 1, 42.25f));
+        ASSERT_TRUE(f.profiles.AddRecord(GameFramework::Level(1, 0), L"Old Hand", 0, 18.0f));
         GameFramework::HighScoresTable table(10, PlayerFolder());
         ASSERT_NE(table.AddScore(L"Tess", 0, 900), nullptr);
         ASSERT_NE(table.AddScore(L"Old Hand", 0, 1200), nullptr);
@@ -238,15 +238,15 @@ TEST_F(BadInput, PlayerFilesFromALaterVersionKeepTheirDataAndACutListIsKeptAside
     EXPECT_FALSE(TestSupport::FileExists(scores + ".bad"));
     // After the game: every record, every entry and the player as they were.
     {
-        KorvaneEngine::FileManager files(KorvaneEngine::GetExecutableDirectory(), false, "data", 0);
-        Puzzle::ProfileManager profiles(nullptr, PlayerFolder());
-        ASSERT_NE(profiles.GetCurrentPuzzleProfile(), nullptr);
-        EXPECT_EQ(profiles.GetCurrentPuzzleProfile()->GetDisplayName(), L"Tess");
-        EXPECT_EQ(profiles.GetCurrentPuzzleProfile()->GetStars(), 4321u);
-        ASSERT_EQ(profiles.GetRecords().size(), 3u);
-        EXPECT_EQ(profiles.FindRecord(GameFramework::Level(0, 0), 0)->time, 31.5f);
-        EXPECT_EQ(profiles.FindRecord(GameFramework::Level(0, 1), 1)->time, 42.25f);
-        EXPECT_EQ(profiles.FindRecord(GameFramework::Level(1, 0), 0)->holderName, L"Old Hand");
+        PlayerFiles f;
+        Puzzle::Profile* tess = f.profiles.GetCurrentPuzzleProfile();
+        ASSERT_NE(tess, nullptr);
+        EXPECT_EQ(tess->GetDisplayName(), L"Tess");
+        EXPECT_EQ(tess->GetStars(), 4321u);
+        ASSERT_EQ(f.profiles.GetRecords().size(), 3u);
+        EXPECT_EQ(f.profiles.FindRecord(GameFramework::Level(0, 0), 0)->time, 31.5f);
+        EXPECT_EQ(f.profiles.FindRecord(GameFramework::Level(0, 1), 1)->time, 42.25f);
+        EXPECT_EQ(f.profiles.FindRecord(GameFramework::Level(1, 0), 0)->holderName, L"Old Hand");
         GameFramework::HighScoresTable table(10, PlayerFolder());
         std::vector<std::wstring> rows;
         for (const GameFramework::HighScoreEntry* e : table.GetEntries())
@@ -267,11 +267,10 @@ TEST_F(BadInput, PlayerFilesFromALaterVersionKeepTheirDataAndACutListIsKeptAside
     EXPECT_EQ(TestSupport::ReadFileBytes(list + ".bad"), cut);
     EXPECT_EQ(logged("Error: ", {"profiles.pmf", "discarded", "profiles.pmf.bad"}), 1);
     {
-        KorvaneEngine::FileManager files(KorvaneEngine::GetExecutableDirectory(), false, "data", 0);
-        Puzzle::ProfileManager profiles(nullptr, PlayerFolder());
-        ASSERT_NE(profiles.GetCurrentPuzzleProfile(), nullptr);
-        EXPECT_EQ(profiles.GetCurrentPuzzleProfile()->GetDisplayName(), L"Tess");
-        EXPECT_TRUE(profiles.GetRecords().empty());
+        PlayerFiles f;
+        ASSERT_NE(f.profiles.GetCurrentPuzzleProfile(), nullptr);
+        EXPECT_EQ(f.profiles.GetCurrentPuzzleProfile()->GetDisplayName(), L"Tess");
+        EXPECT_TRUE(f.profiles.GetRecords().empty());
         EXPECT_NE(TestSupport::ReadFileBytes(list), cut);
     }
 }

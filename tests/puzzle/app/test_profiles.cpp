@@ -301,6 +301,7 @@ TEST_F(ProfilesTest, ListFallbacksLeftoversAndForeignFiles)
     {
         auto m = Open();
         EXPECT_EQ(Names(*m), (std::vector<std::wstring>{L"Anna", L"Bob", L"Later"}));
+        ASSERT_NE(m->FindProfile(L"Later"), nullptr);
         EXPECT_EQ(P(m->FindProfile(L"Later"))->GetStars(), 77u);
         EXPECT_EQ(m->GetCurrentProfile()->GetDisplayName(), L"Bob");
         ASSERT_EQ(m->GetRecords().size(), 1u);
