@@ -59,16 +59,22 @@ void HighScoresTable::Load()
         read.reserve(count);
         for (uint32_t i = 0; i < count; ++i) {
             std::unique_ptr<HighScoreEntry> e(new HighScoreEntry);
-            file.ReadWideString(e->playerName);
+            std::wstring name;
+            file.ReadWideString(name);
+            // As a save would write it, so memory equals the file.
+            e->playerName = SavedFile::FitText(name);
+            if (e->playerName != name)
+                SavedFile::Warn(path, "the name of entry " + std::to_string(i) + " cut to " +
+                                          std::to_string(e->playerName.size()) + " units");
             e->groupValue = ReadU32(file);
             e->score = ReadU32(file);
             e->sequenceNumber = ReadU32(file);
             read.push_back(std::move(e));
         }
-        SavedFile::CheckEnd(file);
+        SavedFile::WarnAboutRest(file);
         container.Close();
     } catch (const FileError& e) {
-        LogErrorIfOpen(e.GetMessage());
+        keepAsideFirst = !SavedFile::Discard("High scores", path, e.GetMessage());
         Clear();
         return;
     }
@@ -79,26 +85,38 @@ void HighScoresTable::Load()
 
     // A hand-edited or damaged table must still obey the rules AddScore
     // relies on: the next number above every stored one, table order, the
-    // capacity per group.
+    // capacity per group. Each repair is rewritten at once.
     bool repaired = false;
     uint32_t highest = 0;
     for (const HighScoreEntry* e : entries)
         highest = std::max(highest, e->sequenceNumber);
     if (!entries.empty() && nextSequenceNumber <= highest) {
         repaired = true;
+        const uint32_t stored = nextSequenceNumber;
         nextSequenceNumber = highest; // AddScore renumbers before wrapping
         if (nextSequenceNumber != UINT32_MAX)
             ++nextSequenceNumber;
+        SavedFile::Warn(path, "the next sequence number " + std::to_string(stored) + " raised to " +
+                                  std::to_string(nextSequenceNumber) + ", above the stored ones");
     }
     const size_t before = entries.size();
     std::vector<HighScoreEntry*> order = entries;
-    SortAndTrim(nullptr);
-    if (entries.size() != before || entries != order)
+    std::stable_sort(order.begin(), order.end(), HighScoreEntry::Precedes);
+    if (order != entries) {
         repaired = true;
-    if (repaired) {
-        LogErrorIfOpen("High scores \"" + path + "\" were out of order or over capacity: repaired");
-        Save();
+        SavedFile::Warn(path, "entries out of order sorted");
     }
+    SortAndTrim(nullptr);
+    if (entries.size() != before) {
+        repaired = true;
+        // Dropped entries are gone from the file once it is rewritten.
+        keepAsideFirst = true;
+        SavedFile::Warn(path, std::to_string(before - entries.size()) + " entries beyond the " +
+                                  std::to_string(capacity) + " a group keeps dropped; the file as it was goes to \"" +
+                                  SavedFile::AsidePath(path) + "\"");
+    }
+    if (repaired)
+        Save();
 }
 
 bool HighScoresTable::SortAndTrim(const HighScoreEntry* keep)
@@ -161,7 +179,7 @@ bool HighScoresTable::Save()
             file.Write(&e->score, 4);
             file.Write(&e->sequenceNumber, 4);
         }
-    });
+    }, &keepAsideFirst);
 }
 
 } // namespace GameFramework

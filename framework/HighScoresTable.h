@@ -10,9 +10,13 @@ namespace GameFramework {
 // The best final scores of all players, up to a capacity per group, kept in
 // "<user data folder>\high_scores.hsf" (signed container "GFHSF", version
 // 101). The table loads at construction: without a file it starts empty and
-// writes one; a file that cannot be read is logged, and the table starts
-// empty and is written anew. Entries are owned by the table and stay valid
-// until the table drops them (AddScore, Clear) or is destroyed.
+// writes one; a file that cannot be read is copied to "high_scores.hsf.bad"
+// and logged, and the table starts empty and is written anew (not while the
+// copy cannot be made). Bytes after the entries are left unread (a warning).
+// Repairs of what was read (the next number, the order, entries beyond the
+// capacity, which also keep a copy first) are warnings naming the file.
+// Entries are owned by the table and stay valid until the table drops them
+// (AddScore, Clear) or is destroyed.
 class HighScoresTable {
 public:
     virtual ~HighScoresTable();
@@ -50,6 +54,8 @@ private:
     std::vector<HighScoreEntry*> entries;
     std::string userDataFolder;
     uint32_t nextSequenceNumber = 0;
+    // The file on disk must be copied aside before the next save replaces it.
+    bool keepAsideFirst = false;
 };
 
 } // namespace GameFramework

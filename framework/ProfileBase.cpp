@@ -1,6 +1,7 @@
 #include "framework/ProfileBase.h"
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "engine/foundation/BinaryDataFile.h"
@@ -127,7 +128,7 @@ void ProfileBase::Load(const std::string& fileName_)
         GameTools::BinaryDataFile container(magic, version);
         container.Open(path, GameTools::BinaryDataFile::kRead);
         Read(*container.GetFile());
-        SavedFile::CheckEnd(*container.GetFile());
+        SavedFile::WarnAboutRest(*container.GetFile());
         container.Close();
     } catch (const FileError& e) {
         LogErrorIfOpen("Profile \"" + path + "\" left out: " + e.GetMessage());
@@ -223,6 +224,9 @@ void ProfileBase::Read(FileBinary& file)
     std::wstring name;
     file.ReadWideString(name);
     displayName = MakeDisplayName(name);
+    if (displayName != name)
+        SavedFile::Warn(file.GetName(), "the display name \"" + WideToNarrow(name) + "\" taken as \"" +
+                                            WideToNarrow(displayName) + "\"");
     playValue = ReadU32(file);
     carryOverValue = ReadU32(file);
     totalScore = ReadU32(file);
@@ -245,9 +249,9 @@ void ProfileBase::Read(FileBinary& file)
         r->time = ReadF32(file);
         // Such a time could never be beaten, and would poison the total.
         if (!SavedFile::IsUsableTime(r->time)) {
-            LogErrorIfOpen("Profile \"" + file.GetName() + "\": level result of stage " +
-                           std::to_string(r->stageIndex) + ", level " + std::to_string(r->levelIndex) +
-                           " with the time " + FloatToString(r->time, 3) + " dropped");
+            SavedFile::Warn(file.GetName(), "the level result of stage " + std::to_string(r->stageIndex) +
+                                                ", level " + std::to_string(r->levelIndex) + " with the time " +
+                                                FloatToString(r->time, 3) + " dropped");
             continue;
         }
         totalTime += r->time;
@@ -268,11 +272,14 @@ void ProfileBase::ReadOptions(FileBinary& file)
 {
     const float music = ReadF32(file);
     const float sound = ReadF32(file);
-    if (!std::isfinite(music) || !std::isfinite(sound))
-        LogErrorIfOpen("Profile \"" + file.GetName() + "\": volumes " + FloatToString(music, 3) + " and " +
-                       FloatToString(sound, 3) + " read as full volume where they are not numbers");
     options.musicVolume = CleanVolume(music);
     options.soundVolume = CleanVolume(sound);
+    // Bit for bit: a NaN never equals itself, so it is caught too.
+    if (std::memcmp(&music, &options.musicVolume, 4) != 0 || std::memcmp(&sound, &options.soundVolume, 4) != 0)
+        SavedFile::Warn(file.GetName(), "the volumes " + FloatToString(music, 3) + " (music) and " +
+                                            FloatToString(sound, 3) + " (sound) taken as " +
+                                            FloatToString(options.musicVolume, 3) + " and " +
+                                            FloatToString(options.soundVolume, 3));
 }
 
 bool ProfileBase::Save()

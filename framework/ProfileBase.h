@@ -19,8 +19,10 @@ namespace GameFramework {
 //
 // Every save replaces the file only when it is complete; a failed save is
 // logged and changes nothing in memory. A file that cannot be read (missing,
-// cut, foreign, another version, damaged counts or bytes after the body)
-// makes Load log the reason and throw Error; the file is not touched.
+// cut, foreign, another version, damaged counts) makes Load log the reason
+// and throw Error; the file is not touched, and no new profile takes its
+// name. Bytes after the last field are left unread (a warning), and what
+// Read repairs (names, times, volumes) is a warning naming the file.
 class ProfileBase {
 public:
     // The volumes, 0..1 each.
@@ -52,7 +54,7 @@ public:
     virtual void Write(KorvaneEngine::FileBinary& file);
     virtual void Read(KorvaneEngine::FileBinary& file);
     // Music volume, then sound volume. Reading takes a non-finite volume as
-    // 1.0 and clamps the others to 0..1.
+    // 1.0 and clamps the others to 0..1 (a warning when either changed).
     virtual void WriteOptions(KorvaneEngine::FileBinary& file);
     virtual void ReadOptions(KorvaneEngine::FileBinary& file);
 

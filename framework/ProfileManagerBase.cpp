@@ -132,11 +132,12 @@ void ProfileManagerBase::ReadProfileList()
             GameTools::BinaryDataFile container(magic, version);
             container.Open(path, GameTools::BinaryDataFile::kRead);
             Read(*container.GetFile());
-            SavedFile::CheckEnd(*container.GetFile());
+            SavedFile::WarnAboutRest(*container.GetFile());
             container.Close();
+            keepAsideFirst = false;
             return;
         } catch (const FileError& e) {
-            LogErrorIfOpen("Profile list \"" + path + "\" discarded: " + e.GetMessage());
+            keepAsideFirst = !SavedFile::Discard("Profile list", path, e.GetMessage());
         }
     }
     currentProfile = nullptr;
@@ -172,12 +173,15 @@ void ProfileManagerBase::Read(FileBinary& file)
         std::wstring holder;
         file.ReadWideString(holder);
         r->holderName = SavedFile::FitText(holder);
+        if (r->holderName != holder)
+            SavedFile::Warn(file.GetName(), "the holder's name of record " + std::to_string(i) + " cut to " +
+                                                std::to_string(r->holderName.size()) + " units");
         r->playValue = ReadU32(file);
         r->time = ReadF32(file);
         if (!SavedFile::IsUsableTime(r->time)) {
-            LogErrorIfOpen("Profile list \"" + file.GetName() + "\": record of stage " +
-                           std::to_string(r->stageIndex) + ", level " + std::to_string(r->levelIndex) +
-                           " with the time " + FloatToString(r->time, 3) + " dropped");
+            SavedFile::Warn(file.GetName(), "the record of stage " + std::to_string(r->stageIndex) + ", level " +
+                                                std::to_string(r->levelIndex) + " with the time " +
+                                                FloatToString(r->time, 3) + " dropped");
             continue;
         }
         read.push_back(std::move(r));
@@ -299,7 +303,8 @@ bool ProfileManagerBase::AddRecord(const Level& position, const std::wstring& ho
 
 bool ProfileManagerBase::SaveProfileList()
 {
-    return SavedFile::Write(GetListPath(), magic, version, [this](FileBinary& file) { Write(file); });
+    return SavedFile::Write(GetListPath(), magic, version, [this](FileBinary& file) { Write(file); },
+        &keepAsideFirst);
 }
 
 void ProfileManagerBase::SortProfiles() { std::stable_sort(profiles.begin(), profiles.end(), NameOrder); }

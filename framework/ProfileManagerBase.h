@@ -38,9 +38,12 @@ public:
     // The current profile's volumes into the sound controller.
     virtual void ApplyProfileOptions();
     // Reads every profile file (those that fail are left out and their files
-    // left alone) and the list file. Without a list file, or with one that
-    // cannot be read (logged), there is no current profile and no record, and
-    // the list is written anew; then the first profile becomes current.
+    // left alone) and the list file. Bytes after the list's records are left
+    // unread (a warning). Without a list file, or with one that cannot be
+    // read, there is no current profile and no record, and the list is
+    // written anew; an unreadable one is first copied to "profiles.pmf.bad"
+    // (logged), and while that copy cannot be made the list is not written.
+    // Then the first profile becomes current.
     virtual void LoadProfiles();
     virtual ProfileBase* LoadProfile(const std::string& fileName) = 0;
     virtual ProfileBase* CreateProfile(const std::wstring& displayName) = 0;
@@ -48,7 +51,7 @@ public:
     virtual void Write(KorvaneEngine::FileBinary& file);
     // Takes the list body; the current profile and the records change only
     // when the whole body was read. Records whose time is unusable are
-    // dropped (logged).
+    // dropped, names longer than a save keeps are cut (warnings).
     virtual void Read(KorvaneEngine::FileBinary& file);
     // The controller's volumes into the profile, which is saved.
     virtual void StoreProfileOptions(ProfileBase* profile);
@@ -99,6 +102,8 @@ protected:
     ProfileBase* currentProfile = nullptr;
     std::vector<ProfileRecord*> records;
     std::string userDataFolder;
+    // The list on disk must be copied aside before the next save replaces it.
+    bool keepAsideFirst = false;
 };
 
 } // namespace GameFramework

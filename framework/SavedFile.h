@@ -11,8 +11,9 @@ class FileBinary;
 namespace GameFramework {
 
 // What the player files (profiles, the profile list, the high scores) share:
-// a save that can never leave a half-written file behind, and the checks that
-// keep a damaged file from steering allocations or loops.
+// a save that can never leave a half-written file behind, the checks that
+// keep a damaged file from steering allocations or loops, and the rule that
+// a file the game gives up on is copied aside before anything replaces it.
 namespace SavedFile {
 
 // No player file comes near this; a count claiming more is damage.
@@ -22,9 +23,12 @@ const uint32_t kMaxBodyBytes = 16u * 1024u * 1024u;
 // elements of at least minBytes each fit in what is left of the file and in
 // kMaxBodyBytes. Call it before allocating for the elements.
 void CheckCount(KorvaneEngine::FileBinary& file, uint32_t count, uint32_t minBytes, const char* what);
-// Throws FileError when bytes are left after the last field: a body that does
-// not end where its fields do was damaged (or cut and re-counted).
-void CheckEnd(KorvaneEngine::FileBinary& file);
+// Bytes after the last field this program knows are left unread: a later
+// version may append fields. Logs a warning naming the file when there are
+// any; true then.
+bool WarnAboutRest(KorvaneEngine::FileBinary& file);
+// A repair made while reading, as a warning: "<file>: <what>".
+void Warn(const std::string& file, const std::string& what);
 // The longest text a string record holds, in UTF-16 units.
 const size_t kMaxTextUnits = 254;
 // text as a string record stores it: up to the first zero unit and at most
@@ -34,12 +38,27 @@ std::wstring FitText(const std::wstring& text);
 // A level time that can be stored and compared: finite and not negative.
 bool IsUsableTime(float seconds);
 
+// Where the copy of a file given up on goes: path + ".bad".
+std::string AsidePath(const std::string& path);
+// Copies the file at path to AsidePath(path), replacing an older copy, so
+// that writing a fresh file cannot lose what the player had. True when the
+// copy was made or there is no file at path; false when the copy failed (the
+// reason is in *failure): the file must then not be replaced.
+bool KeepAside(const std::string& path, std::string* failure);
+// The owner gives up on the file at path (what: "Profile list", ...) and goes
+// on with a fresh one: the file is kept aside first and one error logged,
+// naming the file, where its copy went and the reason. False when the copy
+// failed: the fresh file must wait (see Write's keepAsideFirst).
+bool Discard(const std::string& what, const std::string& path, const std::string& reason);
+
 // Writes path through a signed container of its own, made and dropped here:
 // when write (or the container) throws FileError the container is destroyed
 // while the exception unwinds, which discards the temporary file, so the old
 // file stays as it was. The error is logged. True when the file was replaced.
+// With keepAsideFirst set, the file there is first kept aside (KeepAside) and
+// the flag cleared; while that fails (logged) nothing is written.
 bool Write(const std::string& path, const std::string& magic, uint32_t version,
-    const std::function<void(KorvaneEngine::FileBinary&)>& write);
+    const std::function<void(KorvaneEngine::FileBinary&)>& write, bool* keepAsideFirst = nullptr);
 
 } // namespace SavedFile
 } // namespace GameFramework

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/foundation/FileBinary.h"
-#include "engine/foundation/MessageManager.h"
 #include "framework/SavedFile.h"
 
 using namespace KorvaneEngine;
@@ -89,8 +88,8 @@ void Profile::Read(FileBinary& file)
     ReadList(file, listA, "theme");
     ReadList(file, listB, "picture");
     if (listB.size() % 2) {
-        LogErrorIfOpen("Profile \"" + file.GetName() + "\": the unpaired last picture value " +
-                       std::to_string(listB.back()) + " dropped");
+        GameFramework::SavedFile::Warn(file.GetName(), "the unpaired last picture value " +
+                                                           std::to_string(listB.back()) + " dropped");
         listB.pop_back();
     }
     ReadList(file, listC, "puzzle");

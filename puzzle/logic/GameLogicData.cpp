@@ -33,8 +33,9 @@ namespace {
 // Shared by every load of the process, so two loads never share a texture name.
 uint32_t loadCounter = 0;
 
-// The smallest piece record: x, y, w, h, M and L.
-const uint32_t kMinPieceRecord = 24;
+// The smallest piece record: x, y, w, h, M and L, and a shape block of at
+// least one control byte and one data byte.
+const uint32_t kMinPieceRecord = 26;
 
 [[noreturn]] void Fatal(const std::string& message)
 {
@@ -71,6 +72,73 @@ Color ReadColor(XMLNode* root, const std::string& query)
     return Color(std::min(std::max(c.x, 0.0f), 1.0f), std::min(std::max(c.y, 0.0f), 1.0f),
                  std::min(std::max(c.z, 0.0f), 1.0f), 1.0f);
 }
+
+// One bit a pixel of an atlas page: what the placed footprints cover.
+class Occupancy {
+public:
+    Occupancy(uint32_t width, uint32_t height) : words_((width + 63) / 64), bits_(size_t(words_) * height, 0) {}
+    // Whether any pixel of the rectangle (inside the page) is covered.
+    bool Any(uint32_t x, uint32_t y, uint32_t w, uint32_t h) const
+    {
+        const uint32_t last = x + w - 1;
+        for (uint32_t j = y; j < y + h; ++j)
+            for (uint32_t word = x / 64; word <= last / 64; ++word)
+                if (bits_[size_t(j) * words_ + word] & Mask(word, x, last))
+                    return true;
+        return false;
+    }
+    void Set(uint32_t x, uint32_t y, uint32_t w, uint32_t h)
+    {
+        const uint32_t last = x + w - 1;
+        for (uint32_t j = y; j < y + h; ++j)
+            for (uint32_t word = x / 64; word <= last / 64; ++word)
+                bits_[size_t(j) * words_ + word] |= Mask(word, x, last);
+    }
+
+private:
+    // The bits of pixels x .. last that lie in the given word.
+    static uint64_t Mask(uint32_t word, uint32_t x, uint32_t last)
+    {
+        const uint32_t from = word == x / 64 ? x % 64 : 0;
+        const uint32_t to = word == last / 64 ? last % 64 : 63;
+        const uint64_t upTo = to == 63 ? ~uint64_t(0) : (uint64_t(1) << (to + 1)) - 1;
+        return upTo & ~((uint64_t(1) << from) - 1);
+    }
+
+    uint32_t words_;
+    std::vector<uint64_t> bits_;
+};
+
+// The open anchors of one kind, in placement order (slot = place on the
+// page), as a list that drops anchors that can never be taken again, and
+// per anchor the last footprint that did not fit there.
+struct AnchorList {
+    static constexpr uint32_t kEnd = 0xFFFFFFFFu;
+    std::vector<uint32_t> next, failW, failH;
+    uint32_t head = kEnd, tail = kEnd;
+
+    void Append(uint32_t slot)
+    {
+        next.resize(slot + 1, kEnd);
+        failW.resize(slot + 1, 0xFFFFFFFFu);
+        failH.resize(slot + 1, 0xFFFFFFFFu);
+        next[slot] = kEnd;
+        if (tail == kEnd)
+            head = slot;
+        else
+            next[tail] = slot;
+        tail = slot;
+    }
+    void Remove(uint32_t prev, uint32_t slot)
+    {
+        if (prev == kEnd)
+            head = next[slot];
+        else
+            next[prev] = next[slot];
+        if (tail == slot)
+            tail = prev;
+    }
+};
 
 // Page sizes in the order they are tried: 32 x 32, 64 x 32, 64 x 64, ...
 void NextPageSize(uint32_t& width, uint32_t& height)
@@ -229,8 +297,6 @@ void GameLogicData::ReadPuzzleFile(uint32_t pw, uint32_t ph, Image& outline, std
         const uint32_t n = ReadU32(f);
         if (n == 0)
             BadFile(path, "no pieces");
-        if (n > kMaxPieces)
-            BadFile(path, UnsignedToString(n) + " pieces, more than " + UnsignedToString(kMaxPieces));
         if (n > BytesLeft(f) / kMinPieceRecord)
             BadFile(path, UnsignedToString(n) + " pieces do not fit in the file");
         centres_.resize(n);
@@ -243,7 +309,8 @@ void GameLogicData::ReadPuzzleFile(uint32_t pw, uint32_t ph, Image& outline, std
         shapes.resize(n);
 
         const uint64_t maxArea = uint64_t(kMaxCoverage) * pw * ph;
-        uint64_t area = 0;
+        const uint64_t atlasArea = uint64_t(kMaxAtlasPages) * kPageSize * kPageSize;
+        uint64_t area = 0, footprints = 0;
         std::vector<uint8_t> block, bits;
         for (uint32_t p = 0; p < n; ++p) {
             const std::string piece = "piece " + UnsignedToString(p);
@@ -264,6 +331,12 @@ void GameLogicData::ReadPuzzleFile(uint32_t pw, uint32_t ph, Image& outline, std
             if (area > maxArea)
                 BadFile(path, "the pieces cover the picture more than " + UnsignedToString(kMaxCoverage) +
                                   " times");
+            // Packing can only lose room, so a cut whose footprints alone
+            // overflow the atlas is refused before anything is made of it.
+            footprints += uint64_t(w + 2 * kPadding) * uint64_t(h + 2 * kPadding);
+            if (footprints > atlasArea)
+                BadFile(path, "the pieces need more than " + UnsignedToString(kMaxAtlasPages) + " atlas pages of " +
+                                  UnsignedToString(kPageSize) + " x " + UnsignedToString(kPageSize));
             positions_[p] = Vector2i(x, y);
             pixelSizes_[p] = Vector2i(w, h);
             sizes_[p] = Vector2(float(w), float(h));
@@ -389,45 +462,59 @@ size_t GameLogicData::PackImages(std::vector<PackRecord*>& records, size_t first
                                  uint32_t height)
 {
     const uint32_t gap = 2 * kPadding;
-    auto overlaps = [&](size_t placedEnd, int64_t x, int64_t y, int64_t w, int64_t h) {
-        for (size_t k = first; k < placedEnd; ++k) {
-            const PackRecord& o = *records[k];
-            const int64_t ow = o.width + gap, oh = o.height + gap;
-            // Centre to centre, doubled to stay in integers.
-            const int64_t dx = std::llabs((2 * x + w) - (2 * int64_t(o.x) + ow));
-            const int64_t dy = std::llabs((2 * y + h) - (2 * int64_t(o.y) + oh));
-            if (dx < w + ow && dy < h + oh)
-                return true;
+    // Placed footprints never overlap one another, so a candidate overlaps
+    // one exactly when it covers a pixel marked here: the centre-to-centre
+    // test without walking every placed image.
+    Occupancy taken(width, height);
+    AnchorList rights, belows;
+    // Every footprint holds the smallest one's square at its anchor corner.
+    const uint32_t smallest = gap + 1;
+
+    // The first open anchor of the list, in placement order, where a w x h
+    // footprint fits; null when there is none.
+    auto find = [&](AnchorList& list, bool right, uint32_t w, uint32_t h) -> PackRecord* {
+        uint32_t prev = AnchorList::kEnd;
+        for (uint32_t slot = list.head; slot != AnchorList::kEnd;) {
+            PackRecord& o = *records[first + slot];
+            const uint32_t next = list.next[slot];
+            const uint64_t x = right ? uint64_t(o.x) + o.width + gap : o.x;
+            const uint64_t y = right ? o.y : uint64_t(o.y) + o.height + gap;
+            auto fits = [&](uint32_t fw, uint32_t fh) {
+                return x + fw <= width && y + fh <= height && !taken.Any(uint32_t(x), uint32_t(y), fw, fh);
+            };
+            bool dead = !(right ? o.rightOpen : o.belowOpen);
+            // A footprint that holds one that failed here fails too.
+            if (!dead && !(w >= list.failW[slot] && h >= list.failH[slot])) {
+                if (fits(w, h))
+                    return &o;
+                list.failW[slot] = w;
+                list.failH[slot] = h;
+                // Blocked even for the smallest footprint: blocked for good.
+                dead = (w == smallest && h == smallest) || !fits(smallest, smallest);
+            }
+            if (dead)
+                list.Remove(prev, slot);
+            else
+                prev = slot;
+            slot = next;
         }
-        return false;
+        return nullptr;
     };
 
     size_t placed = 0;
     for (size_t r = first; r < first + count; ++r) {
         PackRecord& rec = *records[r];
-        const int64_t w = int64_t(rec.width) + gap, h = int64_t(rec.height) + gap;
+        const uint64_t w64 = uint64_t(rec.width) + gap, h64 = uint64_t(rec.height) + gap;
+        if (w64 > width || h64 > height)
+            return placed;
+        const uint32_t w = uint32_t(w64), h = uint32_t(h64);
         if (placed == 0) {
-            if (w > width || h > height)
-                return 0;
             rec.x = 0;
             rec.y = 0;
             rec.rowLevel = 0;
         } else {
-            const size_t end = first + placed;
-            PackRecord* right = nullptr;
-            PackRecord* below = nullptr;
-            for (size_t k = first; k < end && !right; ++k) {
-                PackRecord& o = *records[k];
-                const int64_t x = int64_t(o.x) + o.width + gap, y = o.y;
-                if (o.rightOpen && x + w <= width && y + h <= height && !overlaps(end, x, y, w, h))
-                    right = &o;
-            }
-            for (size_t k = first; k < end && !below; ++k) {
-                PackRecord& o = *records[k];
-                const int64_t x = o.x, y = int64_t(o.y) + o.height + gap;
-                if (o.belowOpen && x + w <= width && y + h <= height && !overlaps(end, x, y, w, h))
-                    below = &o;
-            }
+            PackRecord* right = find(rights, true, w, h);
+            PackRecord* below = find(belows, false, w, h);
             if (!right && !below)
                 return placed;
             // The lower row level keeps rows filled before new ones start.
@@ -444,8 +531,11 @@ size_t GameLogicData::PackImages(std::vector<PackRecord*>& records, size_t first
                 below->belowOpen = false;
             }
         }
+        taken.Set(rec.x, rec.y, w, h);
         rec.rightOpen = true;
         rec.belowOpen = true;
+        rights.Append(uint32_t(placed));
+        belows.Append(uint32_t(placed));
         ++placed;
     }
     return placed;
@@ -483,6 +573,9 @@ TexturePack* GameLogicData::BuildAtlas(std::vector<Image*>& images, const std::s
 
     size_t first = 0;
     while (first < records.size()) {
+        if (pages.size() == kMaxAtlasPages)
+            fail("Texture pack \"" + name + "\": the images need more than " + UnsignedToString(kMaxAtlasPages) +
+                 " pages (" + UnsignedToString(uint32_t(records.size() - first)) + " left over)");
         const size_t fitted = PackImages(records, first, records.size() - first, kPageSize, kPageSize);
         if (fitted == 0)
             fail("Texture pack \"" + name + "\": image " + records[first]->name + " (" +

@@ -39,8 +39,9 @@ public:
     // (so filtering never mixes two pieces).
     static const uint32_t kPageSize = 1024;
     static const uint32_t kPadding = 2;
-    // The board stacks slot i at height i + 1 below the picture at 204.
-    static const uint32_t kMaxPieces = 200;
+    // The most atlas pages one puzzle may fill: what bounds its pieces,
+    // whose footprints (with their gap) must fit in that many full pages.
+    static const uint32_t kMaxAtlasPages = 4;
     // Piece rectangles of a real cut cover the picture about twice (the tabs
     // overlap); far more is a file made to exhaust memory.
     static const uint32_t kMaxCoverage = 8;
@@ -102,13 +103,17 @@ public:
     static bool CompareArea(const PackRecord* a, const PackRecord* b);
     // Places records[first .. first + count) on one width x height page in
     // order, each with a footprint of (w + 4) x (h + 4); returns how many
-    // were placed before the first that did not fit.
+    // were placed before the first that did not fit. Each image goes to the
+    // first open anchor (right of or below a placed one, in placement order)
+    // where it fits; the cost grows with the anchors still usable, not with
+    // every image placed, so thousands of pieces pack at once.
     static size_t PackImages(std::vector<PackRecord*>& records, size_t first, size_t count, uint32_t width,
                              uint32_t height);
     // Packs the images (handed over: freed here, the list emptied) onto pages
     // as small as they can be and makes the texture pack of that name.
     // names[i] receives image i's name: its place in the area order. No
-    // images, or one too large for a page, is fatal.
+    // images, one too large for a page, or more than kMaxAtlasPages pages is
+    // fatal.
     static TexturePack* BuildAtlas(std::vector<KorvaneEngine::Image*>& images, const std::string& name,
                                    std::vector<std::string>& names);
 

@@ -38,6 +38,11 @@ namespace {
 // Draw order under the game logic's container: the slots (1 .. 200) stay
 // below the complete picture, the picture below the cut lines and the dimmer.
 const int32_t kLevelCompleteHeight = 203;
+// Slot i at level i + 1 in its container, itself a level under the board
+// one level up: 200 levels lie behind the level-complete model. A board of
+// more pieces goes round them again, which costs nothing: slots never
+// overlap where their images are opaque.
+const uint32_t kSlotLevels = kLevelCompleteHeight - 3;
 const int32_t kPictureHeight = 204;
 const int32_t kPauseOverlayHeight = 205;
 const float kEpsilon = 0.0001f;
@@ -130,6 +135,8 @@ Puzzle::Puzzle(GameFramework::GUIGameCursorBase* cursor, GameFramework::SoundCon
     for (uint32_t i = 0; i < total_; ++i) {
         PuzzleElement* slot = new PuzzleElement(sounds_, gameData_, data_, i, PuzzleElement::kBoardPiece,
                                                 slotContainer_);
+        if (i >= kSlotLevels)
+            slot->GetWindow()->SetHeight(static_cast<int32_t>(i % kSlotLevels) + 1);
         slot->SetPosition(data_->GetCentres()[i]);
         slots_.push_back(slot);
     }

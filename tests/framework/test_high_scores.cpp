@@ -130,8 +130,6 @@ TEST_F(HighScoresTest, DamagedOrForeignFilesAreLoggedEmptiedAndRewritten)
     huge.U32(2).U32(0xFFFFFFFF).WString(L"ann").U32(0).U32(7).U32(0);
     Image onePast("GFHSF", 101);
     onePast.U32(2).U32(2).WString(L"ann").U32(0).U32(7).U32(0);
-    Image trailing = good;
-    trailing.U8(0);
     Bytes cut = good.Done();
     cut.resize(cut.size() - 3);
     Bytes recounted = cut;
@@ -142,9 +140,11 @@ TEST_F(HighScoresTest, DamagedOrForeignFilesAreLoggedEmptiedAndRewritten)
         Bytes bytes;
     } cases[] = {
         {"version 100", v100.Done()},       {"magic", magic.Done()},     {"count of 0xFFFFFFFF", huge.Done()},
-        {"one more entry than fits", onePast.Done()}, {"a byte after the body", trailing.Done()},
+        {"one more entry than fits", onePast.Done()},
         {"cut", cut},                       {"cut and re-counted", recounted}, {"empty", Bytes()},
     };
+    // Each damaged file replaces the copy the one before left.
+    ASSERT_TRUE(TestSupport::WriteFileText(File() + ".bad", "an older copy"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(TestSupport::WriteFileBytes(File(), c.bytes));
@@ -153,8 +153,29 @@ TEST_F(HighScoresTest, DamagedOrForeignFilesAreLoggedEmptiedAndRewritten)
         EXPECT_TRUE(t->GetEntries().empty());
         EXPECT_EQ(t->GetNextSequenceNumber(), 0u);
         EXPECT_EQ(s.Errors(), 1) << s.Dump();
-        // Written anew, with this version.
+        EXPECT_EQ(s.CountWith(3, "kept as \"" + File() + ".bad\""), 1) << s.Dump();
+        // The scores are still on disk beside the table written anew.
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), c.bytes);
         EXPECT_EQ(Stored(), Image("GFHSF", 101).U32(0).U32(0).Done());
+    }
+
+    // When the copy cannot be made, the damaged file is not replaced; the
+    // first save after the way is free keeps the copy and then writes.
+    ASSERT_TRUE(TestSupport::WriteFileBytes(File(), cut));
+    DeleteFileA((File() + ".bad").c_str());
+    ASSERT_TRUE(CreateDirectoryA((File() + ".bad").c_str(), nullptr));
+    s.log->ClearHistory();
+    {
+        auto t = Open();
+        EXPECT_TRUE(t->GetEntries().empty());
+        EXPECT_EQ(Stored(), cut);
+        EXPECT_EQ(s.CountWith(3, "not replaced"), 1) << s.Dump();
+        EXPECT_EQ(t->AddScore(L"new", 0, 5)->score, 5u);
+        EXPECT_EQ(Stored(), cut);
+        RemoveDirectoryA((File() + ".bad").c_str());
+        EXPECT_TRUE(t->Save());
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), cut);
+        ExpectFileMatches(*t);
     }
 
     // The good one loads without a word.
@@ -183,7 +204,13 @@ TEST_F(HighScoresTest, StoredEntriesOutOfOrderOrOverCapacityAreRepaired)
     auto t = Open(3);
     EXPECT_EQ(Rows(*t), (std::vector<std::vector<uint32_t>>{{5, 30, 4}, {5, 30, 9}, {5, 20, 1}, {7, 1, 2}}));
     EXPECT_EQ(t->GetNextSequenceNumber(), 10u);
-    EXPECT_EQ(s.Errors(), 1) << s.Dump();
+    // Each repair a warning naming the file, none an error; the dropped
+    // entries stay on disk in the copy.
+    EXPECT_EQ(s.Errors(), 0) << s.Dump();
+    EXPECT_EQ(s.CountWith(2, File() + "\": the next sequence number 4 raised to 10"), 1) << s.Dump();
+    EXPECT_EQ(s.CountWith(2, File() + "\": entries out of order sorted"), 1) << s.Dump();
+    EXPECT_EQ(s.CountWith(2, File() + "\": 2 entries beyond the 3 a group keeps dropped"), 1) << s.Dump();
+    EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), img.Done());
     ExpectFileMatches(*t);
 
     // The next entry is younger than every stored one: an equal 20 stays out.
@@ -216,6 +243,36 @@ TEST_F(HighScoresTest, StoredEntriesOutOfOrderOrOverCapacityAreRepaired)
     EXPECT_EQ(t->GetEntries()[0]->playerName, L"x");
     ASSERT_NE(t->AddScore(L"z", 0, 10), nullptr);
     EXPECT_EQ(t->GetEntries()[0]->playerName, L"z");
+}
+
+TEST_F(HighScoresTest, BytesAfterTheEntriesAreLeftUnreadAndTheEntriesKept)
+{
+    {
+        auto t = Open();
+        t->AddScore(L"ann", 0, 700);
+        t->AddScore(L"bob", 1, 650);
+        t->AddScore(L"\x5C71\x7530", 0, 900);
+    }
+    // As a later version might write it: sixteen bytes more, counted.
+    Bytes longer = Stored();
+    const size_t known = longer.size();
+    for (int i = 0; i < 16; ++i)
+        longer.push_back(static_cast<unsigned char>(0xA0 + i));
+    PlayerFilesTest::PutU32At(longer, 0, static_cast<uint32_t>(longer.size()));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(File(), longer));
+    s.log->ClearHistory();
+    auto t = Open();
+    ASSERT_EQ(Rows(*t), (std::vector<std::vector<uint32_t>>{{0, 900, 2}, {0, 700, 0}, {1, 650, 1}}));
+    EXPECT_EQ(t->GetEntries()[0]->playerName, L"\x5C71\x7530");
+    EXPECT_EQ(t->GetNextSequenceNumber(), 3u);
+    EXPECT_EQ(s.Errors(), 0) << s.Dump();
+    EXPECT_EQ(s.CountWith(2, File() + "\": 16 bytes after the last known field"), 1) << s.Dump();
+    // Reading alone writes nothing, and nothing was given up on.
+    EXPECT_EQ(Stored(), longer);
+    EXPECT_FALSE(TestSupport::FileExists(File() + ".bad"));
+    ASSERT_NE(t->AddScore(L"cat", 0, 800), nullptr);
+    EXPECT_EQ(Stored().size(), known + 1 + 2 * 4 + 12);
+    ExpectFileMatches(*t);
 }
 
 TEST_F(HighScoresTest, AFailedSaveLeavesTheOldFileAndTheTable)

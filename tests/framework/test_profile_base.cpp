@@ -320,9 +320,6 @@ TEST_F(ProfileBaseTest, UnreadableFilesAreLoggedAndThrowWithoutTouchingTheFile)
     Bytes longer = good;
     longer.push_back(0);
     cases.push_back({"a byte after the body, header not patched", longer});
-    Bytes trailing = longer;
-    PlayerFilesTest::PutU32At(trailing, 0, static_cast<uint32_t>(trailing.size()));
-    cases.push_back({"a byte after the body", trailing});
     Bytes shorter(good.begin(), good.end() - 1);
     PlayerFilesTest::PutU32At(shorter, 0, static_cast<uint32_t>(shorter.size()));
     cases.push_back({"one byte short", shorter});
@@ -338,6 +335,22 @@ TEST_F(ProfileBaseTest, UnreadableFilesAreLoggedAndThrowWithoutTouchingTheFile)
     }
     ASSERT_TRUE(TestSupport::WriteFileBytes(path, good));
     EXPECT_EQ(Reload("case.prf")->GetLevelResults().size(), 1u);
+
+    // Fields a later version appends after the game's own (counted in the
+    // header) are left unread with a warning; everything before them loads.
+    Bytes trailing = good;
+    trailing.insert(trailing.end(), 16, 0x5A);
+    PlayerFilesTest::PutU32At(trailing, 0, static_cast<uint32_t>(trailing.size()));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(path, trailing));
+    s.log->ClearHistory();
+    auto later = Reload("case.prf");
+    EXPECT_EQ(later->GetDisplayName(), L"Anna");
+    ASSERT_EQ(later->GetLevelResults().size(), 1u);
+    EXPECT_EQ(later->GetLevelResults()[0]->time, 12.0f);
+    EXPECT_EQ(later->own, 0x12345678u);
+    EXPECT_EQ(s.Errors(), 0) << s.Dump();
+    EXPECT_EQ(s.CountWith(2, "case.prf\": 16 bytes after the last known field"), 1) << s.Dump();
+    EXPECT_EQ(TestSupport::ReadFileBytes(path), trailing);
 }
 
 } // namespace

@@ -284,15 +284,47 @@ TEST_F(ProfilesTest, ListFallbacksLeftoversAndForeignFiles)
         m->SetCurrentProfile(m->FindProfile(L"Bob"), true);
         EXPECT_TRUE(m->AddRecord(Level(0, 0), L"Bob", 0, 5.0f));
     }
-    // A damaged list: logged, no records, the first current, written anew.
-    Bytes list = TestSupport::ReadFileBytes(List());
-    list.push_back(0);
-    PlayerFilesTest::PutU32At(list, 0, static_cast<uint32_t>(list.size()));
-    ASSERT_TRUE(TestSupport::WriteFileBytes(List(), list));
+    // Fields after the records, counted in the header, as a later version
+    // may append them; and a player whose file has such fields too. Both
+    // are read as far as this program knows them (warnings), and kept.
+    const Bytes list = TestSupport::ReadFileBytes(List());
+    Bytes longer = list;
+    longer.insert(longer.end(), 16, 0xEE);
+    PlayerFilesTest::PutU32At(longer, 0, static_cast<uint32_t>(longer.size()));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(List(), longer));
+    Fields later;
+    later.name = L"Later";
+    later.stars = 77;
+    Bytes laterFile = ProfileTest::ProfileImage(later).U32(0xFFFFFFFF).U32(5).Done();
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\later_0000000000.prf", laterFile));
+    s.log->ClearHistory();
+    {
+        auto m = Open();
+        EXPECT_EQ(Names(*m), (std::vector<std::wstring>{L"Anna", L"Bob", L"Later"}));
+        ASSERT_NE(m->FindProfile(L"Later"), nullptr);
+        EXPECT_EQ(P(m->FindProfile(L"Later"))->GetStars(), 77u);
+        EXPECT_EQ(m->GetCurrentProfile()->GetDisplayName(), L"Bob");
+        ASSERT_EQ(m->GetRecords().size(), 1u);
+        EXPECT_EQ(m->GetRecords()[0]->holderName, L"Bob");
+        EXPECT_EQ(m->GetRecords()[0]->time, 5.0f);
+        EXPECT_EQ(s.Errors(), 0) << s.Dump();
+        EXPECT_EQ(s.CountWith(2, "profiles.pmf\": 16 bytes after the last known field"), 1) << s.Dump();
+        EXPECT_EQ(s.CountWith(2, "later_0000000000.prf\": 8 bytes after the last known field"), 1) << s.Dump();
+        EXPECT_EQ(TestSupport::ReadFileBytes(List()), longer);
+        EXPECT_FALSE(TestSupport::FileExists(List() + ".bad"));
+        EXPECT_TRUE(m->DeleteProfile(L"Later"));
+    }
+    // A cut list: kept as "profiles.pmf.bad" byte for byte and logged; no
+    // records, the first player current, the list written anew.
+    Bytes cut(list.begin(), list.end() - 1);
+    PlayerFilesTest::PutU32At(cut, 0, static_cast<uint32_t>(cut.size()));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(List(), cut));
     s.log->ClearHistory();
     {
         auto m = Open();
         EXPECT_EQ(s.CountWith(3, "profiles.pmf"), 1) << s.Dump();
+        EXPECT_EQ(s.CountWith(3, "kept as \"" + List() + ".bad\""), 1) << s.Dump();
+        EXPECT_EQ(TestSupport::ReadFileBytes(List() + ".bad"), cut);
         EXPECT_EQ(m->GetCurrentProfile()->GetDisplayName(), L"Anna");
         EXPECT_TRUE(m->GetRecords().empty());
         EXPECT_EQ(TestSupport::ReadFileBytes(List()), ListImage(L"Anna"));
@@ -426,11 +458,16 @@ TEST_F(ProfilesTest, ValuesThatCannotBeUsedAreRepairedOnRead)
     ASSERT_EQ(d->GetLevelResults().size(), 2u);
     EXPECT_FLOAT_EQ(d->GetTotalTime(), 30.0f);
     EXPECT_EQ(d->GetListB(), (std::vector<uint32_t>{0, 0}));
-    EXPECT_EQ(s.CountWith(3, "damaged_00000000.prf"), 4) << s.Dump();
+    // Each repair a warning naming the file: the name, two results, the
+    // volumes, the unpaired picture value.
+    EXPECT_EQ(s.CountWith(2, "damaged_00000000.prf"), 5) << s.Dump();
     Puzzle::Profile* l = P(m->FindProfile(L"Loud"));
     ASSERT_NE(l, nullptr);
     EXPECT_EQ(l->GetMusicVolume(), 1.0f);
     EXPECT_EQ(l->GetSoundVolume(), 0.0f);
+    EXPECT_EQ(s.CountWith(2, "loud_0000000000.prf\": the volumes 7.000 (music) and -0.500 (sound) taken as 1.000 and 0.000"), 1)
+        << s.Dump();
+    EXPECT_EQ(s.Errors(), 0) << s.Dump();
     EXPECT_TRUE(d->IsInListA(0));
     EXPECT_FALSE(d->IsInListA(1));
     EXPECT_FALSE(d->IsInListA(-1));

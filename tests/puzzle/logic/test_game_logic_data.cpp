@@ -4,6 +4,10 @@
 // naming it, and a bad colours file only costs the colours.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -193,6 +197,142 @@ TEST_F(GameLogicDataTest, SmallPiecesPagesAndPickPoints)
     ExpectAllReleased();
 }
 
+TEST_F(GameLogicDataTest, ACutOfHundredsOfPiecesLoadsWhole)
+{
+    // 32 x 24 wavy pieces of about 15 pixels: far more than a few hundred,
+    // as many as the file holds, on atlas pages like any other cut.
+    scene.PutJpeg("many.jpg", 480, 360);
+    scene.PutText("colours.xml", "<puzzle/>");
+    const PuzzleFile file = WavyCut(480, 360, 32, 24);
+    scene.PutPuzzle("many.pzf", file);
+    Image picture;
+    Picture("many.jpg", picture);
+    std::unique_ptr<GameLogicData> d = Data("many.jpg", "many.pzf");
+    const auto start = std::chrono::steady_clock::now();
+    d->LoadAll();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[pieces] %zu pieces loaded in %.2f s on %zu atlas pages\n", file.pieces.size(), seconds,
+                d->GetTexturePack()->GetPages().size());
+    CheckLoadedPuzzle(*d, file, picture);
+    EXPECT_EQ(d->GetTotal(), 768u);
+    d.reset();
+    ExpectAllReleased();
+}
+
+namespace {
+
+// The placement rule as written: every placed image walked for each anchor
+// and each overlap, centre to centre. The packer must place exactly so.
+size_t PackByTheRule(std::vector<GameLogicData::PackRecord*>& records, uint32_t width, uint32_t height)
+{
+    const int64_t gap = 4;
+    size_t placed = 0;
+    for (GameLogicData::PackRecord* rec : records) {
+        const int64_t w = rec->width + gap, h = rec->height + gap;
+        auto free = [&](int64_t x, int64_t y) {
+            if (x + w > width || y + h > height)
+                return false;
+            for (size_t k = 0; k < placed; ++k) {
+                const GameLogicData::PackRecord& o = *records[k];
+                const double dx = std::fabs((x + w / 2.0) - (o.x + (o.width + gap) / 2.0));
+                const double dy = std::fabs((y + h / 2.0) - (o.y + (o.height + gap) / 2.0));
+                if (dx < (w + o.width + gap) / 2.0 - 0.0001 && dy < (h + o.height + gap) / 2.0 - 0.0001)
+                    return false;
+            }
+            return true;
+        };
+        if (placed == 0) {
+            if (w > width || h > height)
+                return 0;
+            rec->x = rec->y = rec->rowLevel = 0;
+        } else {
+            GameLogicData::PackRecord *right = nullptr, *below = nullptr;
+            for (size_t k = 0; k < placed && !right; ++k)
+                if (records[k]->rightOpen && free(records[k]->x + records[k]->width + gap, records[k]->y))
+                    right = records[k];
+            for (size_t k = 0; k < placed && !below; ++k)
+                if (records[k]->belowOpen && free(records[k]->x, records[k]->y + records[k]->height + gap))
+                    below = records[k];
+            if (!right && !below)
+                return placed;
+            if (right && (!below || right->rowLevel < below->rowLevel + 1)) {
+                rec->x = right->x + right->width + uint32_t(gap);
+                rec->y = right->y;
+                rec->rowLevel = right->rowLevel;
+                right->rightOpen = false;
+            } else {
+                rec->x = below->x;
+                rec->y = below->y + below->height + uint32_t(gap);
+                rec->rowLevel = below->rowLevel + 1;
+                below->belowOpen = false;
+            }
+        }
+        rec->rightOpen = rec->belowOpen = true;
+        ++placed;
+    }
+    return placed;
+}
+
+} // namespace
+
+TEST_F(GameLogicDataTest, ThePackerPlacesAsTheAnchorRuleSays)
+{
+    // Mixed sizes in area order, as the atlas hands them over, on pages from
+    // small (most do not fit) to full: every placement as the rule gives it.
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    const uint32_t pages[][2] = {{64, 32}, {128, 128}, {256, 128}, {1024, 1024}};
+    for (int round = 0; round < 12; ++round) {
+        const size_t n = 40 + next(400);
+        const uint32_t largest = round % 3 == 0 ? 8 : (round % 3 == 1 ? 40 : 200);
+        std::vector<GameLogicData::PackRecord> a(n), b;
+        for (GameLogicData::PackRecord& r : a) {
+            r.width = 1 + next(largest);
+            r.height = 1 + next(largest);
+        }
+        std::vector<GameLogicData::PackRecord*> order;
+        for (GameLogicData::PackRecord& r : a)
+            order.push_back(&r);
+        std::stable_sort(order.begin(), order.end(), GameLogicData::CompareArea);
+        for (const auto& page : pages) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", page " + std::to_string(page[0]) + " x " +
+                         std::to_string(page[1]));
+            std::vector<GameLogicData::PackRecord> copy(n);
+            std::vector<GameLogicData::PackRecord*> theirs(n);
+            for (size_t i = 0; i < n; ++i) {
+                copy[i] = *order[i];
+                theirs[i] = &copy[i];
+            }
+            const size_t placed = GameLogicData::PackImages(order, 0, n, page[0], page[1]);
+            ASSERT_EQ(placed, PackByTheRule(theirs, page[0], page[1]));
+            for (size_t i = 0; i < placed; ++i)
+                ASSERT_TRUE(order[i]->x == theirs[i]->x && order[i]->y == theirs[i]->y &&
+                            order[i]->rowLevel == theirs[i]->rowLevel)
+                    << "image " << i << " at (" << order[i]->x << ", " << order[i]->y << "), the rule says ("
+                    << theirs[i]->x << ", " << theirs[i]->y << ")";
+        }
+    }
+
+    // Thousands of small pieces pack at once: the anchors walked are those
+    // still usable, not every piece placed.
+    std::vector<GameLogicData::PackRecord> many(12000);
+    std::vector<GameLogicData::PackRecord*> all;
+    for (GameLogicData::PackRecord& r : many) {
+        r.width = 1 + next(3);
+        r.height = 1 + next(3);
+        all.push_back(&r);
+    }
+    std::stable_sort(all.begin(), all.end(), GameLogicData::CompareArea);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(GameLogicData::PackImages(all, 0, all.size(), 1024, 1024), all.size());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[packer] %zu images on one page in %.3f s\n", all.size(), seconds);
+    EXPECT_LT(seconds, 20.0);
+}
+
 TEST_F(GameLogicDataTest, AtlasPacksByAreaOntoTheSmallestPages)
 {
     auto image = [](uint32_t w, uint32_t h, uint8_t v) {
@@ -267,6 +407,16 @@ TEST_F(GameLogicDataTest, AtlasPacksByAreaOntoTheSmallestPages)
     images.push_back(image(1021, 8, 1));
     EXPECT_THROW(GameLogicData::BuildAtlas(images, "wide", names), FatalError);
     EXPECT_TRUE(images.empty());
+    // One image a full page: the fifth finds no page left.
+    for (int k = 0; k < 5; ++k)
+        images.push_back(image(1000, 1000, uint8_t(k)));
+    try {
+        GameLogicData::BuildAtlas(images, "five", names);
+        ADD_FAILURE() << "packed five full pages";
+    } catch (const FatalError& e) {
+        EXPECT_EQ(e.GetMessage(), "Texture pack \"five\": the images need more than 4 pages (1 left over)");
+    }
+    EXPECT_TRUE(images.empty());
     pack.reset();
     two.reset();
     ExpectAllReleased();
@@ -308,6 +458,7 @@ TEST_F(GameLogicDataTest, MalformedPuzzleFilesAreFatalAndNameTheFile)
     scene.PutJpeg("pic.jpg", 64, 48);
     scene.PutJpeg("wide.jpg", 1024, 40);
     scene.PutJpeg("huge.jpg", 1100, 40);
+    scene.PutJpeg("big.jpg", 1024, 512);
     scene.PutText("colours.xml", "<puzzle/>");
     const PuzzleFile base = WavyCut(64, 48, 2, 2);
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
@@ -321,7 +472,7 @@ TEST_F(GameLogicDataTest, MalformedPuzzleFilesAreFatalAndNameTheFile)
     const std::vector<Case> cases = {
         {"no_pieces", [](PuzzleFile& f) { f.pieces.clear(); }, ": no pieces", "pic.jpg"},
         {"count_past_file", [](PuzzleFile& f) { f.storedPieceCount = 199; }, ": 199 pieces do not fit in the file", "pic.jpg"},
-        {"count_huge", [](PuzzleFile& f) { f.storedPieceCount = 0xFFFFFFFEu; }, ": 4294967294 pieces, more than 200", "pic.jpg"},
+        {"count_huge", [](PuzzleFile& f) { f.storedPieceCount = 0xFFFFFFFEu; }, ": 4294967294 pieces do not fit in the file", "pic.jpg"},
         {"values_huge", [](PuzzleFile& f) { f.pieces[1].storedValueCount = 0x3FFFFFFFu; }, ": piece 1 has 1073741823 values", "pic.jpg"},
         {"shape_length_huge", [](PuzzleFile& f) { f.pieces[0].storedShapeLength = 0xFFFFFFF0u; }, ": piece 0's shape block is longer than the file", "pic.jpg"},
         {"shape_short", [](PuzzleFile& f) { f.pieces[2].shape.pop_back(); }, ": piece 2's shape does not decode to", "pic.jpg"},
@@ -361,6 +512,14 @@ TEST_F(GameLogicDataTest, MalformedPuzzleFilesAreFatalAndNameTheFile)
              f.pieces[0].h = 40;
              f.pieces[0].shape.assign(1022 * 40 / 8, 0xFF);
              f.outline.assign(1024 * 40, 0); }, ": piece 0 is too large for an atlas page", "wide.jpg"},
+        // Within the coverage, but their footprints with the gap round each
+        // fill more than the atlas may hold.
+        {"atlas_full", [](PuzzleFile& f) {
+             PuzzlePiece small;
+             small.w = small.h = 10;
+             small.shape.assign(13, 0xFF);
+             f.pieces.assign(21500, small);
+             f.outline.assign(1024 * 512, 0); }, ": the pieces need more than 4 atlas pages of 1024 x 1024", "big.jpg"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,12 +1,16 @@
 // Whole levels played through the engine's frame with a fixed seed, 1/60 s
 // frames and scripted input on the shipped content: a won level with its
-// combos, charge and stars, relax mode, the pause fade, the cheat keys, and
-// two runs that must not differ in a single frame. (The lost level has a
-// program of its own: it takes long.)
+// combos, charge and stars, relax mode, the pause fade, the cheat keys, a
+// board of hundreds of pieces, and two runs that must not differ in a single
+// frame. (The lost level has a program of its own: it takes long.)
 #include "LevelTestSupport.h"
 
+#include "engine/foundation/FileManager.h"
+#include "engine/foundation/Paths.h"
 #include "gui/Console.h"
+#include "tools/formats/PuzzleFileWriter.h"
 
+#include <algorithm>
 #include <sstream>
 
 using namespace LevelTest;
@@ -275,4 +279,46 @@ TEST_F(Level, CheatKeysActOnlyInCheatModeAndShiftF1CompletesTheBoard)
     EXPECT_EQ(g.logic->GetState(), GameLogic::kWon) << r.trace.back();
     EXPECT_TRUE(g.GetBoard()->IsCompleted());
     console->SetEnabled(false);
+}
+
+TEST_F(Level, ABoardOfHundredsOfPiecesKeepsEverySlotBehindThePicture)
+{
+    SKIP_OUTSIDE_DESKTOP();
+    LevelGame& g = *game;
+    // A 20 x 15 grid over the shipped 560 x 420 picture: 300 pieces, more
+    // than the levels below the level-complete model.
+    ContentTools::PuzzleFile cut;
+    cut.boardWidth = 560;
+    cut.boardHeight = 420;
+    for (int y = 0; y < 420; y += 28)
+        for (int x = 0; x < 560; x += 28) {
+            ContentTools::PuzzlePiece p;
+            p.x = x;
+            p.y = y;
+            p.w = p.h = 28;
+            p.shape = ContentTools::PackShapeBits(std::vector<uint8_t>(28 * 28, 1));
+            cut.pieces.push_back(p);
+        }
+    cut.outline.assign(560 * 420, 0);
+    LevelFiles files;
+    files.puzzle = "data\\puzzles\\00\\puzzle_grid.pzf";
+    // Beside the packed content, on disk, where the file manager looks first.
+    const std::string path = FileManager::Instance()->GetFullPath(files.puzzle);
+    KorvaneEngine::CreateDirectories(path);
+    ASSERT_TRUE(ContentTools::SavePuzzleFile(path, cut));
+    g.StartLevel(files, false, 5);
+    DeleteFileA(path.c_str());
+    ASSERT_EQ(g.data->GetTotal(), 300u);
+    ASSERT_EQ(g.GetBoard()->GetSlots().size(), 300u);
+
+    // More negative is nearer: every slot lies behind the level-complete
+    // model, the picture's cut lines and the pause dimmer, however many.
+    Play(g, false, 60 * 2);
+    const Board& board = *g.GetBoard();
+    const float front = std::max({board.GetLevelComplete()->GetDepth(), board.GetPicture()->GetDepth(),
+                                  board.GetPauseOverlay()->GetDepth()});
+    int inFront = 0;
+    for (const ::Puzzle::PuzzleElement* slot : board.GetSlots())
+        inFront += !(slot->GetWindow()->GetDepth() > front + 0.001f);
+    EXPECT_EQ(inFront, 0) << "of " << board.GetSlots().size() << " slots";
 }
