@@ -296,7 +296,10 @@ TEST_F(GUIInput, SliderFollowsARealDragAndStepButtonsRepeat)
     sc->CreateDecreaseButton(Vector2(0, 0), Vector2(40, 40), nullptr, &scene.white);
     sc->SetValue(10);
     ASSERT_TRUE(Move(620, 480));
-    During("xdotool mousedown 1", nullptr, 0);
+    // The press waits in the device's buffer for the first frame of fixed
+    // length: a frame of the real clock that took it would start the repeat
+    // with a clock of its own length.
+    ASSERT_TRUE(shell->Run("xdotool mousedown 1", [] { Pump(); }, 30000));
     // Held for 0.5 s of 1/60 s frames.
     const uint32_t before = sc->value;
     scene.injectedFrameTime = 1.0f / 60;
