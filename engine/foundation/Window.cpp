@@ -44,6 +44,9 @@ int32_t ClampToInt32(int64_t v)
     return static_cast<int32_t>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, v)));
 }
 
+// Closer than this to the client area's edge, one step of the mouse can
+// leave it, and that step brings no message.
+const LONG kPointerEdge = 8;
 // While moves keep coming the system answers from the latest one, cheaply;
 // only at rest does Wine have to ask the display server.
 const DWORD kPointerMovingMilliseconds = 100;
@@ -373,17 +376,17 @@ LRESULT Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE:
         pointer = Vector2i(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
         pointerKnown = true;
-        pointerInside = true;
+        pointerClear = ClearOfEdge(pointer);
         pointerMovedAt = GetTickCount();
         break;
     case WM_NCMOUSEMOVE:
         // Over the frame, off the client area.
-        pointerInside = false;
+        pointerClear = false;
         pointerMovedAt = GetTickCount();
         break;
     case WM_WINDOWPOSCHANGED:
         // The client area moved under the pointer.
-        pointerInside = false;
+        pointerClear = false;
         break;
     case WM_SYSCOMMAND:
         return SystemCommand(hwnd, wParam, lParam);
@@ -489,7 +492,7 @@ void Window::MovePointer(const Vector2i& client)
     // caught up, this is where the pointer is.
     pointer = client;
     pointerKnown = true;
-    pointerInside = InClientArea(client);
+    pointerClear = ClearOfEdge(client);
     pointerQueriedAt = GetTickCount();
     pointerMovedAt = pointerQueriedAt - kPointerMovingMilliseconds;
 }
@@ -498,11 +501,11 @@ void Window::ReadPointer(bool ask)
 {
     // Over the client area every move comes as a message and costs nothing.
     // The system is asked only where messages may not tell: nothing known
-    // yet; last seen off the client area, where none come; while moves come,
-    // since the move that leaves the client area brings none; and now and
-    // then at rest.
+    // yet; last seen off the client area, where none come, or at its edge;
+    // while moves come, since the move that leaves the client area brings
+    // none; and now and then at rest.
     const DWORD now = GetTickCount();
-    if (!ask && pointerKnown && pointerInside && now - pointerMovedAt >= kPointerMovingMilliseconds &&
+    if (!ask && pointerKnown && pointerClear && now - pointerMovedAt >= kPointerMovingMilliseconds &&
         now - pointerQueriedAt < kPointerConfirmMilliseconds)
         return;
     QueryPointer();
@@ -517,16 +520,17 @@ void Window::QueryPointer()
         return;
     pointer = Vector2i(p.x, p.y);
     pointerKnown = true;
-    pointerInside = InClientArea(pointer);
+    pointerClear = ClearOfEdge(pointer);
 }
 
-bool Window::InClientArea(const Vector2i& p) const
+bool Window::ClearOfEdge(const Vector2i& p) const
 {
     // The client area the system gave the window, which a window larger
     // than the screen does not get whole.
     RECT client = {0, 0, 0, 0};
     GetClientRect(handle, &client);
-    return p.x >= client.left && p.y >= client.top && p.x < client.right && p.y < client.bottom;
+    return p.x >= client.left + kPointerEdge && p.y >= client.top + kPointerEdge &&
+        p.x < client.right - kPointerEdge && p.y < client.bottom - kPointerEdge;
 }
 
 int Window::StepCursorDisplayCount(bool show)

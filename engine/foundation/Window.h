@@ -98,7 +98,8 @@ private:
     void RequestModeChange(bool newFullscreen);
     [[noreturn]] void FailConstruction(const std::string& text, bool classRegistered);
     void QueryPointer();
-    bool InClientArea(const Vector2i& p) const;
+    // Over the client area and clear of its edge.
+    bool ClearOfEdge(const Vector2i& p) const;
 
     bool minimized = false;
     bool centred;
@@ -125,8 +126,9 @@ private:
     // The pointer as last known, in client coordinates.
     Vector2i pointer;
     bool pointerKnown = false;
-    // Last known over the client area, where every move comes as a message.
-    bool pointerInside = false;
+    // Last known over the client area clear of its edge, where every move
+    // comes as a message.
+    bool pointerClear = false;
     DWORD pointerMovedAt = 0;
     DWORD pointerQueriedAt = 0;
     uint32_t pointerQueries = 0;
