@@ -20,6 +20,7 @@
 #include "gui/GUISlider.h"
 #include "gui/GUISoundManager.h"
 #include "support/HostShell.h"
+#include "support/TestSupport.h"
 
 using namespace KorvaneEngine;
 using namespace GUITest;
@@ -36,36 +37,6 @@ BOOL WINAPI CountedCursorQuery(LPPOINT p)
 {
     InterlockedIncrement(&cursorQueries);
     return realCursorQuery(p);
-}
-
-// Swaps the program's import of user32's function name for replacement;
-// the entry's old value is returned (null when the program has no such import).
-void* SwapImport(const char* name, void* replacement)
-{
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const IMAGE_NT_HEADERS* nt =
-        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "user32.dll") != 0 || !d->OriginalFirstThunk)
-            continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0)
-                continue;
-            DWORD protection;
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
-            void* old = reinterpret_cast<void*>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
-            return old;
-        }
-    }
-    return nullptr;
 }
 
 class GUIInput : public ::testing::Test {
@@ -367,11 +338,14 @@ POINT SystemPointer(HWND window)
 
 TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
 {
-    realCursorQuery =
-        reinterpret_cast<CursorQuery>(SwapImport("GetCursorPos", reinterpret_cast<void*>(&CountedCursorQuery)));
+    realCursorQuery = reinterpret_cast<CursorQuery>(
+        TestSupport::PatchImport("user32.dll", "GetCursorPos", reinterpret_cast<void*>(&CountedCursorQuery)));
     ASSERT_NE(realCursorQuery, nullptr) << "the program imports no GetCursorPos";
     struct Restore {
-        ~Restore() { SwapImport("GetCursorPos", reinterpret_cast<void*>(realCursorQuery)); }
+        ~Restore()
+        {
+            TestSupport::PatchImport("user32.dll", "GetCursorPos", reinterpret_cast<void*>(realCursorQuery));
+        }
     } restore;
     const HWND hwnd = scene.window->GetHandle();
     // As the game has them: the default cursor and three drawn ones, and a
