@@ -81,11 +81,12 @@ bool Controls::GetTypedCharacter(uint16_t& code, bool& isCharacter) const
 
 Vector2 Controls::GetCursorPosition() const
 {
-    Vector2i p = Window::GetScreenCursorPosition();
-    const Window* window = Window::Instance();
+    // The window keeps the pointer from its own messages and this frame's
+    // read, so every caller of a frame sees the same point.
+    Window* window = Window::Instance();
     if (!window)
-        return Vector2(static_cast<float>(p.x), static_cast<float>(p.y));
-    p = window->ScreenToClient(p);
+        return Vector2(0, 0);
+    const Vector2i p = window->GetPointer();
     return MapCursorPosition(p.x, p.y, window->IsFullscreen(), window->IsDesktopWide(),
                              window->IsDesktopNarrow(), window->GetDesktopAspect(),
                              window->GetWidth(), window->GetHeight());
@@ -138,6 +139,8 @@ void Controls::SetKeyState(const std::string& name, bool down)
     auto held = heldState.find(name);
     if (held == heldState.end())
         return;
+    if (held->second != down && name.compare(0, 5, "MOUSE") == 0)
+        mouseButtonChanged = true;
     if (down) {
         if (!held->second) {
             held->second = true;
@@ -153,6 +156,14 @@ void Controls::Update()
     buttonsSwapped = Window::AreMouseButtonsSwapped();
     mouseButtonNames[0] = buttonsSwapped ? "MOUSE2" : "MOUSE1";
     mouseButtonNames[1] = buttonsSwapped ? "MOUSE1" : "MOUSE2";
+
+    // The pointer once a frame, after the devices' read. The devices can
+    // report a button before the window has had the move that came ahead of
+    // it (it arrives after this frame's messages were handled): for a button
+    // that went down or up the system, which had the move first, is asked.
+    if (Window* window = Window::Instance())
+        window->ReadPointer(mouseButtonChanged);
+    mouseButtonChanged = false;
 
     if (inputLocked) {
         // Tested unlocked, so the real state is seen.

@@ -32,7 +32,8 @@ public:
     // The window's last key or character of this frame; never clears it.
     bool GetTypedCharacter(uint16_t& code, bool& isCharacter) const;
     // In client coordinates of the main window; remapped in full screen on a
-    // desktop that is not 4:3 (see MapCursorPosition).
+    // desktop that is not 4:3 (see MapCursorPosition). Asks the system
+    // nothing: Update has read the pointer for this frame.
     Vector2 GetCursorPosition() const;
     void ShowCursor(bool visible);
     bool IsCursorVisible() const { return cursorVisible; }
@@ -60,6 +61,8 @@ private:
     std::vector<std::string> mouseButtonNames;
     bool inputLocked = false;
     float lockTime = 0.0f;
+    // A mouse button went down or up since the last update.
+    bool mouseButtonChanged = false;
 };
 
 } // namespace KorvaneEngine

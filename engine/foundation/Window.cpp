@@ -44,6 +44,17 @@ int32_t ClampToInt32(int64_t v)
     return static_cast<int32_t>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, v)));
 }
 
+// Closer than this to the client area's edge, one step of the mouse can
+// leave it, and that step brings no message.
+const LONG kPointerEdge = 8;
+// While moves keep coming the system answers from the latest one, cheaply;
+// only at rest does Wine have to ask the display server.
+const DWORD kPointerMovingMilliseconds = 100;
+// At rest the system is still asked this often: a jump that no window of
+// ours was told of (off the client area straight from rest) shows this late
+// at most.
+const DWORD kPointerConfirmMilliseconds = 100;
+
 } // namespace
 
 Window* Window::current = nullptr;
@@ -362,6 +373,21 @@ LRESULT Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYUP:
         // No menu activation by Alt or F10.
         return 0;
+    case WM_MOUSEMOVE:
+        pointer = Vector2i(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
+        pointerKnown = true;
+        pointerClear = ClearOfEdge(pointer);
+        pointerMovedAt = GetTickCount();
+        break;
+    case WM_NCMOUSEMOVE:
+        // Over the frame, off the client area.
+        pointerClear = false;
+        pointerMovedAt = GetTickCount();
+        break;
+    case WM_WINDOWPOSCHANGED:
+        // The client area moved under the pointer.
+        pointerClear = false;
+        break;
     case WM_SYSCOMMAND:
         return SystemCommand(hwnd, wParam, lParam);
     default:
@@ -450,18 +476,61 @@ bool ReadRegistryString(const std::string& keyPath, const std::string& valueName
     return ReadRegistryString(3, keyPath, valueName, out) || ReadRegistryString(2, keyPath, valueName, out);
 }
 
-Vector2i Window::GetScreenCursorPosition()
+Vector2i Window::GetPointer()
 {
-    POINT p = {0, 0};
-    GetCursorPos(&p);
-    return Vector2i(p.x, p.y);
+    if (!pointerKnown)
+        QueryPointer();
+    return pointer;
 }
 
-Vector2i Window::ScreenToClient(const Vector2i& point) const
+void Window::MovePointer(const Vector2i& client)
 {
-    POINT p = {point.x, point.y};
-    ::ScreenToClient(handle, &p);
-    return Vector2i(p.x, p.y);
+    POINT p = {client.x, client.y};
+    ClientToScreen(handle, &p);
+    SetCursorPos(p.x, p.y);
+    // The system may report the move later than this frame: until it has
+    // caught up, this is where the pointer is.
+    pointer = client;
+    pointerKnown = true;
+    pointerClear = ClearOfEdge(client);
+    pointerQueriedAt = GetTickCount();
+    pointerMovedAt = pointerQueriedAt - kPointerMovingMilliseconds;
+}
+
+void Window::ReadPointer(bool ask)
+{
+    // Over the client area every move comes as a message and costs nothing.
+    // The system is asked only where messages may not tell: nothing known
+    // yet; last seen off the client area, where none come, or at its edge;
+    // while moves come, since the move that leaves the client area brings
+    // none; and now and then at rest.
+    const DWORD now = GetTickCount();
+    if (!ask && pointerKnown && pointerClear && now - pointerMovedAt >= kPointerMovingMilliseconds &&
+        now - pointerQueriedAt < kPointerConfirmMilliseconds)
+        return;
+    QueryPointer();
+}
+
+void Window::QueryPointer()
+{
+    ++pointerQueries;
+    pointerQueriedAt = GetTickCount();
+    POINT p = {0, 0};
+    if (!GetCursorPos(&p) || !::ScreenToClient(handle, &p))
+        return;
+    pointer = Vector2i(p.x, p.y);
+    pointerKnown = true;
+    pointerClear = ClearOfEdge(pointer);
+}
+
+bool Window::ClearOfEdge(const Vector2i& p) const
+{
+    // The client area the system gave the window, which a window larger
+    // than the screen does not get whole.
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(handle, &client);
+    return p.x >= client.left + kPointerEdge && p.y >= client.top + kPointerEdge &&
+        p.x < client.right - kPointerEdge && p.y < client.bottom - kPointerEdge;
 }
 
 int Window::StepCursorDisplayCount(bool show)

@@ -67,9 +67,18 @@ public:
 
     // The system's side of the input controls, so that they make no platform
     // calls of their own.
-    // The cursor on the screen, and a screen point in this window's client area.
-    static Vector2i GetScreenCursorPosition();
-    Vector2i ScreenToClient(const Vector2i& point) const;
+    // Once a frame, from the input controls' update after the devices' read:
+    // keeps the pointer from this window's mouse messages, and asks the
+    // system only where they may not tell, or when ask is set.
+    void ReadPointer(bool ask);
+    // The pointer in client coordinates as this frame's read left it; asks
+    // the system only when nothing is known yet.
+    Vector2i GetPointer();
+    // Moves the system pointer onto a client point; GetPointer reports it at once.
+    void MovePointer(const Vector2i& client);
+    // How often the system was asked where the pointer is: under Wine an
+    // asking while the pointer rests waits on the display server.
+    uint32_t GetPointerQueries() const { return pointerQueries; }
     // Shows or hides the system cursor one step; the system's display counter after it.
     static int StepCursorDisplayCount(bool show);
     // The user has swapped the left and right mouse buttons.
@@ -88,6 +97,9 @@ private:
     // switch to the frame code.
     void RequestModeChange(bool newFullscreen);
     [[noreturn]] void FailConstruction(const std::string& text, bool classRegistered);
+    void QueryPointer();
+    // Over the client area and clear of its edge.
+    bool ClearOfEdge(const Vector2i& p) const;
 
     bool minimized = false;
     bool centred;
@@ -111,6 +123,15 @@ private:
     float desktopAspect = 0.0f;
     // Alt+Enter acts once per press: set while both keys are seen down.
     bool altEnterHeld = false;
+    // The pointer as last known, in client coordinates.
+    Vector2i pointer;
+    bool pointerKnown = false;
+    // Last known over the client area clear of its edge, where every move
+    // comes as a message.
+    bool pointerClear = false;
+    DWORD pointerMovedAt = 0;
+    DWORD pointerQueriedAt = 0;
+    uint32_t pointerQueries = 0;
 
     static Window* current;
 };

@@ -1,6 +1,7 @@
 // The widgets under real input: xdotool moves the X pointer, presses the
 // button and types keys on the test display, Wine hands them to DirectInput
-// and the window, and the GUI manager's frames see them.
+// and the window, and the GUI manager's frames see them, asking the system
+// where the pointer is at most once a frame.
 #include "GUITestSupport.h"
 #include "WidgetModels.h"
 
@@ -19,11 +20,24 @@
 #include "gui/GUISlider.h"
 #include "gui/GUISoundManager.h"
 #include "support/HostShell.h"
+#include "support/TestSupport.h"
 
 using namespace KorvaneEngine;
 using namespace GUITest;
 
 namespace {
+
+// Counts this program's own calls of the system's pointer query: its import
+// entry is pointed at a counter that calls the real function.
+using CursorQuery = BOOL(WINAPI*)(LPPOINT);
+CursorQuery realCursorQuery = nullptr;
+volatile LONG cursorQueries = 0;
+
+BOOL WINAPI CountedCursorQuery(LPPOINT p)
+{
+    InterlockedIncrement(&cursorQueries);
+    return realCursorQuery(p);
+}
 
 class GUIInput : public ::testing::Test {
 protected:
@@ -296,7 +310,10 @@ TEST_F(GUIInput, SliderFollowsARealDragAndStepButtonsRepeat)
     sc->CreateDecreaseButton(Vector2(0, 0), Vector2(40, 40), nullptr, &scene.white);
     sc->SetValue(10);
     ASSERT_TRUE(Move(620, 480));
-    During("xdotool mousedown 1", nullptr, 0);
+    // The press waits in the device's buffer for the first frame of fixed
+    // length: a frame of the real clock that took it would start the repeat
+    // with a clock of its own length.
+    ASSERT_TRUE(shell->Run("xdotool mousedown 1", [] { Pump(); }, 30000));
     // Held for 0.5 s of 1/60 s frames.
     const uint32_t before = sc->value;
     scene.injectedFrameTime = 1.0f / 60;
@@ -308,6 +325,143 @@ TEST_F(GUIInput, SliderFollowsARealDragAndStepButtonsRepeat)
     scene.injectedFrameTime = 0;
     EXPECT_EQ(sc->value, before + 4);
     During("xdotool mouseup 1");
+}
+
+// Where the system has the pointer, in client pixels, asked past the counter.
+POINT SystemPointer(HWND window)
+{
+    POINT p = {0, 0};
+    realCursorQuery(&p);
+    ScreenToClient(window, &p);
+    return p;
+}
+
+TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
+{
+    realCursorQuery = reinterpret_cast<CursorQuery>(
+        TestSupport::PatchImport("user32.dll", "GetCursorPos", reinterpret_cast<void*>(&CountedCursorQuery)));
+    ASSERT_NE(realCursorQuery, nullptr) << "the program imports no GetCursorPos";
+    struct Restore {
+        ~Restore()
+        {
+            TestSupport::PatchImport("user32.dll", "GetCursorPos", reinterpret_cast<void*>(realCursorQuery));
+        }
+    } restore;
+    const HWND hwnd = scene.window->GetHandle();
+    // As the game has them: the default cursor and three drawn ones, and a
+    // widget under the pointer.
+    std::vector<GUICursor*> drawn;
+    for (int i = 0; i < 3; ++i)
+        drawn.push_back(scene.gui->CreateCursor(nullptr, &scene.white, 20));
+    GUIButton* b = scene.gui->CreateButton(1, Vector2(300, 250), Vector2(200, 100), nullptr, &scene.white, nullptr);
+    auto sameForAll = [&] {
+        const Vector2 at = scene.gui->GetCursorPosition();
+        for (GUICursor* c : drawn)
+            if (c->GetPosition().x != at.x || c->GetPosition().y != at.y)
+                return false;
+        return true;
+    };
+    auto atSystemPointer = [&] {
+        const POINT p = SystemPointer(hwnd);
+        const Vector2 seen = scene.controls->GetCursorPosition();
+        return seen.x == float(p.x) && seen.y == float(p.y);
+    };
+    auto framesUntil = [&](const std::function<bool()>& done) {
+        for (DWORD start = GetTickCount(); !done(); scene.GUIFrame())
+            if (GetTickCount() - start > 5000)
+                return false;
+        return true;
+    };
+
+    // At rest over the window: the window's messages told where, and the
+    // system is asked only now and then, not once for every cursor.
+    ASSERT_TRUE(Move(400, 300));
+    for (int i = 0; i < 30; ++i)
+        scene.GUIFrame();
+    LONG before = cursorQueries;
+    int frames = 0;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1000) {
+        scene.GUIFrame();
+        ++frames;
+    }
+    LONG asked = cursorQueries - before;
+    EXPECT_LE(asked, frames) << "at rest";
+    EXPECT_LE(asked, LONG(GetTickCount() - start) / 100 + 2) << "at rest";
+    EXPECT_TRUE(atSystemPointer());
+    EXPECT_TRUE(sameForAll());
+    EXPECT_TRUE(b->mouseOver);
+
+    // Moving: once a frame at most, and the frames follow it.
+    before = cursorQueries;
+    frames = 0;
+    During("xdotool mousemove " + At(350, 280) + " sleep 0.05 mousemove " + At(420, 310) + " sleep 0.05 mousemove " +
+               At(450, 320),
+           [&] { ++frames; }, 0);
+    EXPECT_LE(cursorQueries - before, frames) << "moving";
+    EXPECT_TRUE(framesUntil(atSystemPointer));
+    EXPECT_TRUE(sameForAll());
+
+    // From rest off the button straight onto it and a click: the button
+    // comes in the frame that sees the pointer there, every time.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Move(150, 150));
+        Sleep(200);
+        int clicks = 0;
+        During("xdotool mousemove " + At(400, 300) + " click 1", [&] { clicks += b->clicked; });
+        EXPECT_EQ(clicks, 1) << "click " << i;
+    }
+
+    // Off the window, below it, where it hears of no move: seen all the same,
+    // and nothing is hovered.
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    During("xdotool mousemove " + std::to_string((r.left + r.right) / 2) + " " +
+           std::to_string(std::min<LONG>(r.bottom + 4, GetSystemMetrics(SM_CYSCREEN) - 1)));
+    ASSERT_TRUE(framesUntil(atSystemPointer));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    EXPECT_GE(scene.controls->GetCursorPosition().y, float(client.bottom));
+    EXPECT_FALSE(b->mouseOver);
+    before = cursorQueries;
+    for (int i = 0; i < 20; ++i)
+        scene.GUIFrame();
+    EXPECT_LE(cursorQueries - before, 20);
+    EXPECT_TRUE(atSystemPointer()) << "still there";
+
+    // Back, then moved by the program: reported within the same frame, and
+    // the system agrees once it has caught up.
+    ASSERT_TRUE(Move(400, 300));
+    ASSERT_TRUE(framesUntil(atSystemPointer));
+    const Vector2i warp(int32_t(scene.PixelX(600)), int32_t(scene.PixelY(450)));
+    scene.window->MovePointer(warp);
+    EXPECT_EQ(scene.controls->GetCursorPosition().x, float(warp.x));
+    EXPECT_EQ(scene.controls->GetCursorPosition().y, float(warp.y));
+    for (int i = 0; i < 5; ++i)
+        scene.GUIFrame();
+    EXPECT_FALSE(b->mouseOver);
+    EXPECT_NEAR(scene.gui->GetCursorPosition().x, 600, 1);
+    EXPECT_NEAR(scene.gui->GetCursorPosition().y, 450, 1);
+    Sleep(300);
+    scene.GUIFrame();
+    EXPECT_TRUE(atSystemPointer());
+
+    // The window moved under a resting pointer: the next frame has the
+    // pointer where it now is in the client area.
+    ASSERT_TRUE(Move(400, 300));
+    Sleep(300);
+    scene.GUIFrame();
+    ASSERT_TRUE(atSystemPointer());
+    SetWindowPos(hwnd, nullptr, r.left - 60, r.top - 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    scene.GUIFrame();
+    EXPECT_TRUE(atSystemPointer()) << "after the window moved";
+    SetWindowPos(hwnd, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    scene.GUIFrame();
+    EXPECT_TRUE(atSystemPointer()) << "after the window moved back";
+
+    scene.gui->DestroyButton(b);
+    for (GUICursor* c : drawn)
+        scene.gui->DestroyCursor(c);
 }
 
 TEST_F(GUIInput, CursorMapsClientPixelsToGUIUnits)

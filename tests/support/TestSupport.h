@@ -22,6 +22,11 @@ void RemoveTree(const std::string& path);
 // that keeps what it streams shows here.
 uint64_t CommittedBytes();
 
+// Points this program's import of function from dll at replacement, so a
+// test can count the program's own calls of a system function; returns the
+// import it had, or null when the program does not import it.
+void* PatchImport(const char* dll, const char* function, void* replacement);
+
 // Display modes other than the screen's exist under Wine only inside a virtual
 // desktop. RunInVirtualDesktop starts this test program again inside one
 // (explorer /desktop=name,WxH), limited to the tests matching filter, and

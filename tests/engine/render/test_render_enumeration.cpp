@@ -3,9 +3,9 @@
 // display is listed once and the device is made from the object that listed
 // it. The calls are counted through this program's own imports.
 #include <algorithm>
-#include <cstring>
 
 #include "RenderTestSupport.h"
+#include "support/TestSupport.h"
 
 using namespace RenderTest;
 
@@ -35,38 +35,6 @@ HRESULT WINAPI CountingEnumerate(LPDDENUMCALLBACKEXA callback, LPVOID context, D
     return realEnumerate(callback, context, flags);
 }
 
-// Points this program's import of function from dll at replacement; the
-// import it had, or null when the program does not import it.
-void* PatchImport(const char* dll, const char* function, void* replacement)
-{
-    uint8_t* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
-    const IMAGE_NT_HEADERS* nt =
-        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
-         ++import) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + import->Name), dll) != 0)
-            continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
-            base + (import->OriginalFirstThunk ? import->OriginalFirstThunk : import->FirstThunk));
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0)
-                continue;
-            DWORD protection;
-            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &protection);
-            void* previous = reinterpret_cast<void*>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof(void*), protection, &protection);
-            return previous;
-        }
-    }
-    return nullptr;
-}
-
 class Enumeration : public ::testing::Test {
 protected:
     void SetUp() override
@@ -74,18 +42,19 @@ protected:
         created.clear();
         enumerations = 0;
         realCreate = reinterpret_cast<CreateFunction>(
-            PatchImport("ddraw.dll", "DirectDrawCreateEx", reinterpret_cast<void*>(&CountingCreate)));
+            TestSupport::PatchImport("ddraw.dll", "DirectDrawCreateEx", reinterpret_cast<void*>(&CountingCreate)));
         realEnumerate = reinterpret_cast<EnumerateFunction>(
-            PatchImport("ddraw.dll", "DirectDrawEnumerateExA", reinterpret_cast<void*>(&CountingEnumerate)));
+            TestSupport::PatchImport("ddraw.dll", "DirectDrawEnumerateExA",
+                                     reinterpret_cast<void*>(&CountingEnumerate)));
         ASSERT_NE(realCreate, nullptr);
         ASSERT_NE(realEnumerate, nullptr);
     }
     void TearDown() override
     {
         if (realCreate)
-            PatchImport("ddraw.dll", "DirectDrawCreateEx", reinterpret_cast<void*>(realCreate));
+            TestSupport::PatchImport("ddraw.dll", "DirectDrawCreateEx", reinterpret_cast<void*>(realCreate));
         if (realEnumerate)
-            PatchImport("ddraw.dll", "DirectDrawEnumerateExA", reinterpret_cast<void*>(realEnumerate));
+            TestSupport::PatchImport("ddraw.dll", "DirectDrawEnumerateExA", reinterpret_cast<void*>(realEnumerate));
     }
 };
 

@@ -4,7 +4,7 @@
 // windowed 800 x 600 display mode), a player profile, a level built from a
 // chosen picture and puzzle file, and the engine's frame run with a fixed
 // frame time and scripted input: keys and buttons through a Controls
-// subclass, the pointer through SetCursorPos.
+// subclass, the pointer moved through the engine's window.
 #include "puzzle/app/GameTestSupport.h"
 
 #include <cmath>
@@ -200,8 +200,9 @@ struct LevelGame {
     }
 
     // The pointer onto a GUI point (800 x 600, y up) of the game's window:
-    // the real pointer through SetCursorPos, and the GUI cursor pinned to
-    // the same window pixel after each input step. In a virtual desktop the
+    // the real pointer moved through the window, which reports the new
+    // place at once, and the GUI cursor pinned to the same window pixel
+    // after each input step. In a virtual desktop the
     // desktop's own process reports pointer moves to the server in its own
     // time, so the news of an earlier move can overtake a later one for a
     // moment; the pin keeps such a moment out of the run.
@@ -209,14 +210,13 @@ struct LevelGame {
     {
         Window* w = Window::Instance();
         const float W = float(w->GetWidth()), H = float(w->GetHeight());
-        POINT p;
-        p.x = LONG(std::lround(gui.x * W / 800.0f));
+        Vector2i p;
+        p.x = int32_t(std::lround(gui.x * W / 800.0f));
         // The GUI cursor counts rows from the bottom one pixel up.
-        p.y = LONG(std::lround((600.0f - gui.y) * H / 600.0f)) - 1;
+        p.y = int32_t(std::lround((600.0f - gui.y) * H / 600.0f)) - 1;
         cursor = Vector2(float(p.x) / W * 800.0f, (H - float(p.y) - 1.0f) / H * 600.0f);
         cursorPinned = true;
-        ClientToScreen(w->GetHandle(), &p);
-        SetCursorPos(p.x, p.y);
+        w->MovePointer(p);
     }
     Vector2 cursor;
     bool cursorPinned = false;

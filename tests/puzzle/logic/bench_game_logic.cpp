@@ -2,17 +2,17 @@
 // through the engine's frame in the game's own 1024 x 768 window: the time of
 // the game logic's update, of the engine's frame step (input, update, draw,
 // present), of the device calls within it, and so the game's and the
-// engine's own CPU work per frame. Runs itself inside a Wine virtual
-// desktop, where the windowed mode exists.
+// engine's own CPU work per frame, with the pointer at rest and moving, and
+// how often the input step asks the system where the pointer is. Runs
+// itself inside a Wine virtual desktop, where the windowed mode exists.
 #include "LevelTestSupport.h"
 
-#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "engine/foundation/Config.h"
 #include "engine/render/d3d7/RenderSystem_D3D7.h"
 #include "gui/Console.h"
-#include "gui/GUICursor.h"
 
 using namespace LevelTest;
 
@@ -45,24 +45,36 @@ std::string Processor()
 
 struct Times {
     double input = 0, sound = 0, update = 0, frame = 0, device = 0;
-    // The input step's parts: the window's message pump, the controls, the
+    // The input step's parts: the window's update, the controls, the
     // widgets' update, the console's (the rest: config and timers).
-    double pump = 0, controls = 0, widgets = 0, console = 0;
-    // One extra cursor query per frame where the widgets' update makes its
-    // own (probe passes only): under Wine GetCursorPos waits on the X server.
+    double window = 0, controls = 0, widgets = 0, console = 0;
+    // One extra pointer query per frame (probe passes only): under Wine
+    // GetCursorPos waits on the X server.
     double query = 0;
+    // The window's own pointer queries in the pass.
+    uint32_t queries = 0;
     size_t elements = 0;
 };
 
-// kFrames frames of the level; device: time the device calls as well.
-Times Measure(LevelGame& g, bool device, bool probe = false)
+// kFrames frames of the level; device: time the device calls as well;
+// moving: the pointer moved every frame, circling over the board as a
+// player's hand would, else resting where the level start put it.
+Times Measure(LevelGame& g, bool device, bool probe = false, bool moving = false)
 {
     RenderSystem_D3D7* r = static_cast<RenderSystem_D3D7*>(RenderSystem::Instance());
     r->ResetDeviceCallCounters();
     r->SetDeviceCallTiming(device);
     Times t;
     Engine* engine = g.game->GetEngine();
+    Window* window = Window::Instance();
+    const uint32_t queriesBefore = window->GetPointerQueries();
+    const Vector2i rest = window->GetPointer();
     for (int i = 0; i < kFrames; ++i) {
+        if (moving) {
+            const double angle = i * 0.05;
+            window->MovePointer(Vector2i(int32_t(window->GetWidth() / 2 + 200 * std::cos(angle)),
+                                         int32_t(window->GetHeight() / 2 + 150 * std::sin(angle))));
+        }
         TestSupport::ProgramRunner::Pump();
         // The engine's input step in Engine::UpdateInput's order, its parts timed apart.
         const double a = Now();
@@ -73,8 +85,9 @@ Times Measure(LevelGame& g, bool device, bool probe = false)
         const double w1 = Now();
         Controls::Instance()->Update();
         if (probe) {
+            POINT p;
             const double q0 = Now();
-            Controls::Instance()->GetCursorPosition();
+            GetCursorPos(&p);
             t.query += Now() - q0;
         }
         const double w2 = Now();
@@ -94,7 +107,7 @@ Times Measure(LevelGame& g, bool device, bool probe = false)
         engine->Frame(0);
         const double d = Now();
         t.input += s - a;
-        t.pump += w1 - w0;
+        t.window += w1 - w0;
         t.controls += w2 - w1;
         t.widgets += w25 - w2;
         t.console += w3 - w25;
@@ -103,7 +116,10 @@ Times Measure(LevelGame& g, bool device, bool probe = false)
         t.frame += d - c;
         t.elements += g.GetPath()->GetQueue().size();
     }
+    if (moving)
+        window->MovePointer(rest);
     r->SetDeviceCallTiming(false);
+    t.queries = window->GetPointerQueries() - queriesBefore;
     LARGE_INTEGER q;
     QueryPerformanceFrequency(&q);
     t.device = double(r->GetDeviceCallCounters().deviceTicks) / double(q.QuadPart);
@@ -140,6 +156,8 @@ int Run()
     const Times plain = Measure(g, false);
     const Times timed = Measure(g, true);
     const Times probed = Measure(g, false, true);
+    const Times timedMoving = Measure(g, true, false, true);
+    const Times probedMoving = Measure(g, false, true, true);
     const double ms = 1000.0 / kFrames;
     std::printf("elements on the path: %.1f on average in the first pass, %.1f in the second; failing: %s\n",
                 double(plain.elements) / kFrames, double(timed.elements) / kFrames,
@@ -147,19 +165,23 @@ int Run()
     std::printf("ms per frame: GameLogic::Update %.3f; engine frame step (update, draw, present) %.3f; "
                 "input step %.3f; music and sound controller %.3f\n",
                 plain.update * ms, plain.frame * ms, plain.input * ms, plain.sound * ms);
-    std::printf("input step: window message pump %.3f, controls %.3f, widgets %.3f, console %.3f\n", plain.pump * ms,
+    std::printf("input step: window update %.3f, controls %.3f, widgets %.3f, console %.3f\n", plain.window * ms,
                 plain.controls * ms, plain.widgets * ms, plain.console * ms);
     std::printf("with the device calls timed: frame step %.3f, inside device calls %.3f\n", timed.frame * ms,
                 timed.device * ms);
     const double own = timed.update + timed.frame + timed.input + timed.sound - timed.device;
     std::printf("own CPU work (game logic + engine, device calls excluded): %.3f ms per frame\n", own * ms);
     std::printf("of which the engine's frame step without the device: %.3f ms\n", (timed.frame - timed.device) * ms);
-    const size_t cursors = std::count_if(GUIManager::Instance()->GetCursors().begin(),
-                                         GUIManager::Instance()->GetCursors().end(),
-                                         [](const GUICursor* c) { return c != nullptr; });
-    std::printf("one cursor query (Win32 GetCursorPos) %.3f ms; the widgets' update makes %u; own CPU work without "
-                "them: %.3f ms per frame\n",
-                probed.query * ms, unsigned(cursors), (own - cursors * probed.query) * ms);
+    const double perFrame = double(timed.queries) / kFrames;
+    std::printf("one pointer query (Win32 GetCursorPos) %.3f ms; the input step made %.2f a frame (%u in %d frames); "
+                "own CPU work without them: %.3f ms per frame\n",
+                probed.query * ms, perFrame, timed.queries, kFrames, (own - timed.queries * probed.query / kFrames) * ms);
+    const double ownMoving = timedMoving.update + timedMoving.frame + timedMoving.input + timedMoving.sound -
+        timedMoving.device;
+    std::printf("the pointer moving every frame: own CPU work %.3f ms per frame (input step %.3f), %.2f pointer "
+                "queries a frame, one query %.3f ms\n",
+                ownMoving * ms, timedMoving.input * ms, double(timedMoving.queries) / kFrames,
+                probedMoving.query * ms);
     std::fflush(stdout);
     g.Stop();
     return 0;
