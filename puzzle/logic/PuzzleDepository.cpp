@@ -499,7 +499,9 @@ void PuzzleDepository::Charge(bool paused, float dt)
         if (f + kEpsilon > 1.0f)
             carriage_->SetVisible(false);
     }
-    if (carriageDistance_ + kEpsilon <= totalLength_) {
+    // Distances compare by their difference: past 2048 a float's step is
+    // larger than the tolerance, which a sum with it would lose.
+    if (totalLength_ - carriageDistance_ >= kEpsilon) {
         if (t > 0.15f) {
             if (!paused) {
                 if (!CuePlaying(kSoundChargePathScore))
@@ -522,7 +524,7 @@ void PuzzleDepository::Charge(bool paused, float dt)
     const float step = totalLength_ / float(kStops - 1);
     for (int32_t k = 0; k < kStops; ++k) {
         const float x = float(k) * step;
-        if (x >= previous - kEpsilon && x <= carriageDistance_ + kEpsilon) {
+        if (previous - x <= kEpsilon && x - carriageDistance_ <= kEpsilon) {
             Text(L"+" + KorvaneEngine::IntToWideString(kStopPoints), at);
             if (profile_)
                 profile_->AddLevelStars(kStopPoints);
