@@ -176,6 +176,25 @@ std::wstring TrimCopy(const std::wstring& text) { return TrimLeftCopy(TrimRightC
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) { ReplaceAllT(text, from, to); }
 void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) { ReplaceAllT(text, from, to); }
 
+void ReplaceNameVariable(std::string& text, const std::string& name, int value)
+{
+    const std::string opening = "%" + name;
+    const size_t start = text.find(opening);
+    if (start == std::string::npos)
+        return;
+    const size_t widthStart = start + opening.size();
+    const size_t end = text.find('%', widthStart);
+    if (end == std::string::npos)
+        return;
+    const std::string token = text.substr(start, end - start + 1);
+    const std::string widthText = text.substr(widthStart, end - widthStart);
+    unsigned width = widthText.empty() ? 0u : StringToUnsigned(widthText, 10);
+    if (width > kMaxNameVariableDigits)
+        width = kMaxNameVariableDigits;
+    const int digits = static_cast<int>(width);
+    ReplaceAll(text, token, value >= 0 ? UnsignedToString(static_cast<unsigned>(value), digits) : IntToString(value, digits));
+}
+
 std::wstring ReplaceAllCopy(const std::wstring& text, const std::wstring& from, const std::wstring& to)
 {
     std::wstring t = text;

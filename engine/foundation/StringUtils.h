@@ -43,6 +43,11 @@ std::wstring TrimCopy(const std::wstring& text);
 
 // Search and replace.
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to);
+// A loop variable in a resource name: the first "%" + name + optional width +
+// "%" in text, and every copy of that token, becomes value padded with zeros
+// to the width, cut to kMaxNameVariableDigits (a name is not a buffer to fill).
+const unsigned kMaxNameVariableDigits = 32;
+void ReplaceNameVariable(std::string& text, const std::string& name, int value);
 void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to);
 std::wstring ReplaceAllCopy(const std::wstring& text, const std::wstring& from, const std::wstring& to);
 void ReplaceAllNoCase(std::wstring& text, const std::wstring& from, const std::wstring& to);

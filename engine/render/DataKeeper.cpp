@@ -335,27 +335,9 @@ void DataKeeper::AddTexturePackResource(const std::string& name, const std::stri
 
 std::string DataKeeper::ExpandName(const std::string& text, const std::vector<LoopVariable>& variables)
 {
-    if (variables.empty())
-        return text;
     std::string out = text;
-    for (const LoopVariable& v : variables) {
-        const std::string opening = "%" + v.name;
-        const size_t start = out.find(opening);
-        if (start == std::string::npos)
-            continue;
-        const size_t widthStart = start + opening.size();
-        const size_t end = out.find('%', widthStart);
-        if (end == std::string::npos)
-            continue;
-        const std::string token = out.substr(start, end - start + 1);
-        const std::string widthText = out.substr(widthStart, end - widthStart);
-        uint32_t width = widthText.empty() ? 0u : StringToUnsigned(widthText, 10);
-        if (width > kMaxNameDigits)
-            width = kMaxNameDigits;
-        const std::string value = v.value >= 0 ? UnsignedToString(static_cast<uint32_t>(v.value), width)
-                                               : IntToString(v.value, width);
-        ReplaceAll(out, token, value);
-    }
+    for (const LoopVariable& v : variables)
+        ReplaceNameVariable(out, v.name, v.value);
     return out;
 }
 

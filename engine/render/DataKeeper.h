@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/foundation/StringUtils.h"
+
 namespace KorvaneEngine {
 class Model;
 class ParticleSystem;
@@ -93,7 +95,7 @@ public:
     // Loop variables replaced in a name: "%" + name + optional width + "%".
     static std::string ExpandName(const std::string& text, const std::vector<LoopVariable>& variables);
     // Widths above this are cut to it: a name is not a buffer to fill.
-    static constexpr uint32_t kMaxNameDigits = 32;
+    static constexpr uint32_t kMaxNameDigits = KorvaneEngine::kMaxNameVariableDigits;
 
     // Read by the loading windows and the derived keepers.
     uint32_t step = 0;

@@ -82,20 +82,8 @@ struct LoopVariable {
 std::string ExpandName(const std::string& text, const std::vector<LoopVariable>& variables)
 {
     std::string out = text;
-    for (const LoopVariable& v : variables) {
-        const std::string opening = "%" + v.name;
-        const size_t start = out.find(opening);
-        if (start == std::string::npos)
-            continue;
-        const size_t end = out.find('%', start + opening.size());
-        if (end == std::string::npos)
-            continue;
-        const std::string width = out.substr(start + opening.size(), end - start - opening.size());
-        const int digits = width.empty() ? 0 : int(std::min(KorvaneEngine::StringToUnsigned(width, 10), 10u));
-        KorvaneEngine::ReplaceAll(out, out.substr(start, end - start + 1),
-                                  v.value >= 0 ? KorvaneEngine::UnsignedToString(unsigned(v.value), digits)
-                                               : KorvaneEngine::IntToString(v.value, digits));
-    }
+    for (const LoopVariable& v : variables)
+        KorvaneEngine::ReplaceNameVariable(out, v.name, v.value);
     return out;
 }
 
