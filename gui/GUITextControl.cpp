@@ -333,13 +333,15 @@ void GUITextControl::Layout()
 float GUITextControl::PrintingStep(float dt)
 {
     const bool erasing = !previous.lines.empty() || !(IsShowing() || IsPending());
-    // A time limit makes a long text print faster; without one (0 or less)
-    // the speed alone counts. No speed at all prints everything at once. The
-    // pace is the current text's, also while the old one is being erased.
+    // The speed, but fast enough to stand complete within the time limit, so
+    // a limit also gives a text without a speed its pace. A limit of 0 leaves
+    // no time at all; a negative one sets none. Only where neither gives a
+    // pace does the text appear at once. The pace is the current text's, also
+    // while the old one is being erased.
     float speed = printingSpeed;
     if (maxPrintingTime > 0)
         speed = std::max(speed, characterCount / maxPrintingTime);
-    const bool instant = !(printingSpeed > 0) || !std::isfinite(speed);
+    const bool instant = maxPrintingTime == 0 || !(speed > 0) || !std::isfinite(speed);
     const float step = instant ? 0 : speed * dt;
     if (!erasing) {
         printed += step;

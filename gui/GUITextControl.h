@@ -89,7 +89,7 @@ public:
     float lineSpace = 0;
     bool printingMode = false;
     float printingSpeed = 1;         // characters a second
-    float maxPrintingTime = 100000;  // seconds; 0 or less: no limit
+    float maxPrintingTime = 100000;  // seconds; 0: at once, less: no limit
 
 private:
     struct Layouted {

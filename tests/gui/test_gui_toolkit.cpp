@@ -123,6 +123,10 @@ const std::string kWindowTexts =
     " text=\"'WWWWWWWWWWWWWWWWWWWW'\"/>"
     "<text_label name='printing' font='block' position='50 200' size='700 40' printing_mode='1' "
     " printing_speed='1' max_printing_time='5' text=\"'" + std::string(50, 'x') + "'\"/>"
+    "<text_label name='at_once' font='block' position='50 140' size='700 40' printing_mode='1' "
+    " printing_speed='1' max_printing_time='0' text=\"'" + std::string(30, 'x') + "'\"/>"
+    "<text_label name='no_speed' font='block' position='50 80' size='700 40' printing_mode='1' "
+    " printing_speed='0' max_printing_time='5' text=\"'" + std::string(50, 'x') + "'\"/>"
     "</window>";
 
 // Expressions, units and the guards, without drawing anything in particular.
@@ -138,9 +142,10 @@ const char kWindowExpressions[] =
     "<text_label name='empty_rule' font='block' size='800 30' text=\"'{rule color(1 0 0 1)}}tail'\"/>"
     "<text_label name='before' font='block' size='800 30' text=\"'ab} {rule color(1 0 0 1)} red} c'\"/>"
     "<text_label name='broken_by_variable' font='block' size='800 30' text=\"'%V%'\"/>"
-    "<text_label name='no_limit' font='block' printing_mode='1' printing_speed='1' max_printing_time='0' "
+    "<text_label name='no_limit' font='block' printing_mode='1' printing_speed='1' max_printing_time='-1' "
     " text=\"'abc'\"/>"
-    "<text_label name='no_speed' font='block' printing_mode='1' printing_speed='0' text=\"'abcdef'\"/>"
+    "<text_label name='no_pace' font='block' printing_mode='1' printing_speed='0' max_printing_time='-1' "
+    " text=\"'abcdef'\"/>"
     "<text_label name='huge' font='block' font_size='1e30' auto_font_size='1' size='50 10' text=\"'WWW'\"/>"
     "<text_label name='nan' font='block' font_size='nan' text=\"'a'\"/>"
     "<text_label name='true_word' font='block' multiline='true' text=\"'a'\"/>"
@@ -513,9 +518,19 @@ TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
     EXPECT_FALSE(printing->IsPrintingDone());
     GUITest::InkBox printed = FindInkIn(shot, px(50), py(240), px(800), py(200), 255, 255, 255);
     EXPECT_NEAR(printed.Width(), 250 * sx, 12);
+    // No time at all: the whole text at once. No speed but 5 s for 50
+    // characters: 10 a second, as above.
+    GUITextControl* atOnce = w->GetTextControl("window_texts/at_once");
+    EXPECT_TRUE(atOnce->IsPrintingDone());
+    EXPECT_NEAR(FindInkIn(shot, px(50), py(180), px(800), py(140), 255, 255, 255).Width(), 300 * sx, 12);
+    GUITextControl* noSpeed = w->GetTextControl("window_texts/no_speed");
+    EXPECT_NEAR(noSpeed->GetPrinted(), 25, 0.6);
+    EXPECT_FALSE(noSpeed->IsPrintingDone());
+    EXPECT_NEAR(FindInkIn(shot, px(50), py(120), px(800), py(80), 255, 255, 255).Width(), 250 * sx, 12);
     for (int n = 0; n < 60; ++n)
         kit.Step();
     EXPECT_TRUE(printing->IsPrintingDone());
+    EXPECT_TRUE(noSpeed->IsPrintingDone());
 
     // A new text first erases the old one backwards, then prints, both at
     // the new text's pace: 100 characters in at most 5 s are 20 a second,
@@ -608,10 +623,10 @@ TEST_F(Toolkit, ExpressionsUnitsAndTheGuardsAgainstBadTexts)
     EXPECT_FLOAT_EQ(huge->GetFontSize(), GUITextControl::kMaxFontSize);
     EXPECT_FLOAT_EQ(huge->GetCurrentFontSize(), 10) << "from 1000 down to where WWW fits";
     EXPECT_FLOAT_EQ(w->GetTextControl(k + "nan")->GetCurrentFontSize(), 20);
-    // No time limit and no speed both finish.
-    GUITextControl* noSpeed = w->GetTextControl(k + "no_speed");
-    EXPECT_TRUE(noSpeed->IsPrintingDone());
-    EXPECT_GE(noSpeed->GetPrinted(), 6);
+    // Neither a speed nor a limit: at once. No limit: the speed alone.
+    GUITextControl* noPace = w->GetTextControl(k + "no_pace");
+    EXPECT_TRUE(noPace->IsPrintingDone());
+    EXPECT_GE(noPace->GetPrinted(), 6);
     GUITextControl* noLimit = w->GetTextControl(k + "no_limit");
     for (int n = 0; n < 70 && !noLimit->IsPrintingDone(); ++n)
         kit.Step();
