@@ -454,17 +454,8 @@ void GameBase::StartLevel()
         KorvaneEngine::LogErrorIfOpen("(GameBase::StartLevel): the levels file holds no level to play");
         return;
     }
-    Level position = profile->GetCurrentPosition();
-    if (!levelManager->IsValidPosition(position)) {
-        // Levels removed since the profile was saved: from the beginning.
-        if (KorvaneEngine::MessageManager* log = KorvaneEngine::MessageManager::Instance())
-            log->LogWarning("Profile \"" + profile->GetFileName() + "\": level " +
-                            std::to_string(position.stageIndex) + "-" + std::to_string(position.levelIndex) +
-                            " is not in the levels file, the game goes on from the first level");
-        position = Level(0, 0);
-        profile->SetCurrentPosition(position);
-        profile->Save();
-    }
+    levelManager->RepairPosition(profile);
+    const Level position = profile->GetCurrentPosition();
     Stage* stage = levelManager->GetStageAt(position.stageIndex);
     Level* level = levelManager->GetLevel(position);
     if (!stage || !level)

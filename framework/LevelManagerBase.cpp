@@ -168,9 +168,13 @@ bool LevelManagerBase::RepairPosition(ProfileBase* profile) const
 {
     if (!profile || IsValidPosition(profile->GetCurrentPosition()))
         return false;
+    // Levels removed since the profile was saved: a repair of the player's
+    // data, so a warning, as every other.
     const Level& bad = profile->GetCurrentPosition();
-    LogErrorIfOpen("Profile \"" + profile->GetFileName() + "\": position (" + std::to_string(bad.stageIndex) + ", " +
-                   std::to_string(bad.levelIndex) + ") is not in " + kFileName + ": playing from (0, 0)");
+    if (MessageManager* log = MessageManager::Instance())
+        log->LogWarning("Profile \"" + profile->GetFileName() + "\": level " + std::to_string(bad.stageIndex) + "-" +
+                        std::to_string(bad.levelIndex) + " is not in the levels file, the game goes on from the first "
+                        "level");
     profile->SetCurrentPosition(Level());
     profile->Save();
     return true;

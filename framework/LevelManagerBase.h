@@ -55,7 +55,7 @@ public:
 
     // A profile whose current position lies outside the loaded levels (a
     // damaged or outdated file) plays from (0, 0): moved, logged and saved.
-    // True when it was moved. Called before a level of the profile starts.
+    // True when it was moved. The game base calls it where a level starts.
     bool RepairPosition(ProfileBase* profile) const;
 
     static const char* const kFileName;
