@@ -286,9 +286,14 @@ bool ShaderDescriptor::IsEqual(const ShaderDescriptor& o) const
 void ShaderDescriptor::GetStageTextureNames(uint32_t stage, std::vector<std::string>& out) const
 {
     out.clear();
-    if (stage >= stageCount_)
-        return;
-    const ShaderStage& s = stages_[stage];
+    if (stage < stageCount_)
+        StageTextureNames(stages_[stage], Exists, out);
+}
+
+void ShaderDescriptor::StageTextureNames(const ShaderStage& s, const std::function<bool(const std::string&)>& exists,
+    std::vector<std::string>& out)
+{
+    out.clear();
     const bool sequence = s.type >= 2 && s.type <= 4;
     uint32_t n = sequence ? s.frameCount : 1;
     if (n == 0)
@@ -310,28 +315,28 @@ void ShaderDescriptor::GetStageTextureNames(uint32_t stage, std::vector<std::str
         if (!o.empty())
             o = ToLowerCopy(GetDataPath(o));
 
-        if (Exists(WithExtension(d, "dds"))) {
+        if (exists(WithExtension(d, "dds"))) {
             d = WithExtension(d, "dds");
             o.clear();
-        } else if (Exists(WithExtension(d, "jp2"))) {
+        } else if (exists(WithExtension(d, "jp2"))) {
             d = WithExtension(d, "jp2");
-        } else if (Exists(WithExtension(d, "jpg"))) {
+        } else if (exists(WithExtension(d, "jpg"))) {
             d = WithExtension(d, "jpg");
         }
-        if (!Exists(d)) {
-            if (Exists(WithExtension(d, "bmp")))
+        if (!exists(d)) {
+            if (exists(WithExtension(d, "bmp")))
                 d = WithExtension(d, "bmp");
-            else if (Exists(WithExtension(d, "png")))
+            else if (exists(WithExtension(d, "png")))
                 d = WithExtension(d, "png");
         }
         if (HasExtension(d, "png"))
             o.clear();
         if (!o.empty()) {
-            if (Exists(WithExtension(o, "jp2")))
+            if (exists(WithExtension(o, "jp2")))
                 o = WithExtension(o, "jp2");
-            else if (Exists(WithExtension(o, "jpg")))
+            else if (exists(WithExtension(o, "jpg")))
                 o = WithExtension(o, "jpg");
-            if (!Exists(o) && Exists(WithExtension(o, "bmp")))
+            if (!exists(o) && exists(WithExtension(o, "bmp")))
                 o = WithExtension(o, "bmp");
         }
         out[2 * f] = d;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,11 @@ public:
     // The picture files of a stage, two names a frame (diffuse, opacity),
     // each substituted by the formats actually present.
     void GetStageTextureNames(uint32_t stage, std::vector<std::string>& out) const;
+    // The same for any stage, with exists telling which files are present
+    // (names under the data folder, lower case): a sequence renumbered, the
+    // formats tried in the engine's order. Also what the content tools check.
+    static void StageTextureNames(const ShaderStage& stage, const std::function<bool(const std::string&)>& exists,
+        std::vector<std::string>& out);
 
     uint32_t GetFlags() const { return flags_; }
     const Color& GetColor(uint32_t i) const { return colors_[i < 4 ? i : 3]; }

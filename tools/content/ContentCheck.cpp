@@ -11,6 +11,7 @@
 #include "engine/foundation/StringUtils.h"
 #include "engine/foundation/XMLNode.h"
 #include "engine/foundation/XMLParser.h"
+#include "engine/render/ShaderDescriptor.h"
 #include "tools/content/ContentSet.h"
 #include "tools/content/FontTable.h"
 #include "tools/content/ResourceLists.h"
@@ -234,8 +235,9 @@ private:
                 opacity = opacity == "32bit" ? std::string()
                                              : ExpandName(KorvaneEngine::CombinePath(directory, opacity), variables);
             GameTools::XMLValue* frames = node->GetAttribute("frame_count");
-            CheckStage(who, 1, AnimationType(Attribute(node, "animation_type")), frames ? frames->GetInt() : 1,
-                       ToLowerCopy(diffuse), ToLowerCopy(opacity));
+            // A negative count is none, as the registry reads it.
+            CheckStage(who, 1, AnimationType(Attribute(node, "animation_type")),
+                       uint32_t(std::max(0, frames ? frames->GetInt() : 1)), ToLowerCopy(diffuse), ToLowerCopy(opacity));
             return;
         }
         const std::string file =
@@ -283,58 +285,25 @@ private:
         }
     }
 
-    // The pictures one shader stage loads, named and substituted as the
-    // engine does: a frame sequence renumbers its names, and a missing name
-    // is looked for under the other extensions.
-    void CheckStage(const std::string& who, uint32_t flags, uint32_t type, int frameCount,
+    // The pictures one shader stage loads, named and substituted by the
+    // engine's own rule over the files of the set.
+    void CheckStage(const std::string& who, uint32_t flags, uint32_t type, uint32_t frameCount,
                     const std::string& diffuse, const std::string& opacity)
     {
         // Bit 2: the stage names no pictures.
         if (diffuse.empty() || (flags & 4))
             return;
-        const bool sequence = type >= 2 && type <= 4;
-        const uint32_t n = sequence ? uint32_t(std::max(1, std::min(frameCount, 1024))) : 1;
-        const std::string digits = KorvaneEngine::UnsignedToString(n - 1);
-        for (uint32_t f = 0; f < n; ++f) {
-            std::string d = (type == 2 || type == 4) ? Renumber(diffuse, f, digits.size()) : diffuse;
-            std::string o = (type == 3 || type == 4) && !opacity.empty() ? Renumber(opacity, f, digits.size()) : opacity;
-            d = ToLowerCopy(KorvaneEngine::GetDataPath(d));
-            if (!o.empty())
-                o = ToLowerCopy(KorvaneEngine::GetDataPath(o));
-            if (Find(WithExtension(d, "dds"))) {
-                d = WithExtension(d, "dds");
-                o.clear();
-            } else if (Find(WithExtension(d, "jp2"))) {
-                d = WithExtension(d, "jp2");
-            } else if (Find(WithExtension(d, "jpg"))) {
-                d = WithExtension(d, "jpg");
-            }
-            if (!Find(d)) {
-                if (Find(WithExtension(d, "bmp")))
-                    d = WithExtension(d, "bmp");
-                else if (Find(WithExtension(d, "png")))
-                    d = WithExtension(d, "png");
-            }
-            if (KorvaneEngine::HasExtension(d, "png"))
-                o.clear();
-            if (!o.empty()) {
-                if (Find(WithExtension(o, "jp2")))
-                    o = WithExtension(o, "jp2");
-                else if (Find(WithExtension(o, "jpg")))
-                    o = WithExtension(o, "jpg");
-                if (!Find(o) && Find(WithExtension(o, "bmp")))
-                    o = WithExtension(o, "bmp");
-            }
-            CheckTexture(who, d, o);
-        }
-    }
-
-    static std::string Renumber(const std::string& name, uint32_t frame, size_t digits)
-    {
-        const std::string extension = KorvaneEngine::GetExtension(name);
-        const size_t cut = digits + 1 + extension.size();
-        const std::string base = name.size() > cut ? name.substr(0, name.size() - cut) : std::string();
-        return base + KorvaneEngine::UnsignedToString(frame, int(digits)) + "." + extension;
+        KorvaneEngine::ShaderStage stage;
+        stage.flags = flags;
+        stage.type = type;
+        stage.frameCount = frameCount;
+        stage.diffuse = diffuse;
+        stage.opacity = opacity;
+        std::vector<std::string> names;
+        KorvaneEngine::ShaderDescriptor::StageTextureNames(
+            stage, [this](const std::string& path) { return Find(path) != nullptr; }, names);
+        for (size_t f = 0; f + 1 < names.size(); f += 2)
+            CheckTexture(who, names[f], names[f + 1]);
     }
 
     // One texture: both pictures there, the colour picture's sides powers of
