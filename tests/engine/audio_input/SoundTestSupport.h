@@ -1,10 +1,8 @@
 #pragma once
 // Fixtures for the sound tests: WAV files built byte by byte, Ogg Vorbis files
-// encoded with libvorbisenc, the engine services the sound layer stands on,
+// from the content writers' encoder, the engine services the sound layer stands on,
 // and a little signal analysis for what comes back out.
 #include <windows.h>
-
-#include <vorbis/vorbisenc.h>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +19,7 @@
 #include "engine/foundation/TimerManager.h"
 #include "engine/foundation/Window.h"
 #include "support/TestSupport.h"
+#include "tools/formats/SoundFileWriters.h"
 
 namespace SoundTest {
 
@@ -107,71 +106,17 @@ inline std::vector<int16_t> Sine16(double frequency, uint32_t rate, uint32_t fra
     return s;
 }
 
-// Ogg Vorbis of interleaved float samples in -1..1.
+// Ogg Vorbis of interleaved float samples in -1..1, by the content writers'
+// encoder.
 inline Bytes EncodeOgg(int channels, long rate, const std::vector<float>& interleaved, float quality = 0.5f)
 {
-    Bytes out;
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) {
-        vorbis_info_clear(&vi);
-        ADD_FAILURE() << "vorbis_encode_init_vbr failed";
-        return out;
-    }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 0x5eed);
-    auto putPage = [&out](const ogg_page& og) {
-        out.insert(out.end(), og.header, og.header + og.header_len);
-        out.insert(out.end(), og.body, og.body + og.body_len);
-    };
-    ogg_packet header, comments, codebooks;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comments);
-    ogg_stream_packetin(&os, &codebooks);
-    ogg_page og;
-    while (ogg_stream_flush(&os, &og))
-        putPage(og);
-
-    auto drain = [&]() {
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &og))
-                    putPage(og);
-            }
-        }
-    };
-    size_t frames = interleaved.size() / channels;
-    const size_t kChunk = 4096;
-    for (size_t done = 0; done < frames; done += kChunk) {
-        size_t n = frames - done < kChunk ? frames - done : kChunk;
-        float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-        for (size_t i = 0; i < n; ++i)
-            for (int c = 0; c < channels; ++c)
-                buffer[c][i] = interleaved[(done + i) * channels + c];
-        vorbis_analysis_wrote(&vd, static_cast<int>(n));
-        drain();
-    }
-    vorbis_analysis_wrote(&vd, 0);
-    drain();
-    while (ogg_stream_flush(&os, &og))
-        putPage(og);
-
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
+    ContentTools::SoundSamples samples;
+    samples.channels = static_cast<uint16_t>(channels);
+    samples.rate = static_cast<uint32_t>(rate);
+    samples.data = interleaved;
+    Bytes out = ContentTools::WriteOggVorbisFile(samples, quality);
+    if (out.empty())
+        ADD_FAILURE() << "the encoder refused " << channels << " channels at " << rate << " Hz";
     return out;
 }
 
