@@ -12,6 +12,8 @@
 #include "gui/GUIFontTool.h"
 #include "gui/GUIToolManager.h"
 
+#include <algorithm>
+
 using namespace LevelTest;
 using ::Puzzle::Bonus;
 using ::Puzzle::BonusManager;
@@ -398,6 +400,33 @@ TEST_F(Parts, PiecesShrinkIntoTheFinishByTheirOwnSizeAndTheChargeCarriageDoesToo
     EXPECT_TRUE(game->GetPath()->IsChargeFinished());
     EXPECT_TRUE(shrank);
     EXPECT_FALSE(game->GetPath()->GetCarriage()->IsVisible());
+}
+
+TEST_F(Parts, TheChargeOfAPathLongerThan2048UnitsEndsAtTheFinishAndPaysItsLastStop)
+{
+    SKIP_OUTSIDE_DESKTOP();
+    game->StartLevel(LevelFiles(), false, 43);
+    PuzzleDepository& path = *game->GetPath();
+    // Past 2048 units a float's step is larger than the distances'
+    // tolerance: a build without excess precision loses it in any sum.
+    ASSERT_GT(path.GetTotalLength(), 2048.0f);
+    Frames(60 * 3);
+    game->GetBoard()->Complete();
+    int frames = 0;
+    bool lastPaid = false;
+    for (; frames < 60 * 30 && !path.IsChargeFinished(); ++frames) {
+        game->Frame();
+        const std::vector<std::wstring> texts = NewTexts(*game);
+        lastPaid = std::count(texts.begin(), texts.end(), L"+2") > 0;
+    }
+    ASSERT_TRUE(path.IsChargeFinished()) << "after " << frames << " frames the carriage stands at "
+                                         << path.GetCarriageDistance() << " of " << path.GetTotalLength();
+    EXPECT_EQ(path.GetCarriageDistance(), path.GetTotalLength());
+    EXPECT_TRUE(lastPaid) << "the stop at the finish pays as the carriage reaches it";
+    EXPECT_FALSE(path.GetCarriage()->IsVisible());
+    for (int i = 0; i < 60 * 10 && game->logic->GetState() < GameLogic::kWon; ++i)
+        game->Frame();
+    EXPECT_EQ(game->logic->GetState(), GameLogic::kWon);
 }
 
 TEST_F(Parts, APutNeedsTheSlotWithin26UnitsOrF9AndAnArmedTipKeepsTheHeldPiece)
