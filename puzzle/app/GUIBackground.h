@@ -3,11 +3,10 @@
 
 namespace Puzzle {
 
-
-// The animated background behind every menu: "data\ui\background\
-// background.xml" over the game data, its basic layers loaded at once. Its
-// top container is the parent of every menu window, raised well above the
-// layers.
+// The animated background behind every menu:
+// "data\ui\background\background.xml" over the game data, its basic layers
+// loaded at once. Its top container is the parent of every menu window,
+// raised well above the layers.
 class GUIBackground : public GUITools::GUIBackgroundBase {
 public:
     static const char* const kFileName;
