@@ -6,8 +6,9 @@
 # from the release (no i386 package yet, no security update installed). The
 # plain install of the step's packages is broken there; the bootstrap's
 # simulated step must resolve it, find every library's source, and, where an
-# installed library is newer than any i386 version, stop with a message that
-# names the missing index and the library instead of apt's own.
+# installed library is newer than any i386 version (a version a small local
+# repository of the test's own holds for amd64 only), stop with a message
+# that names the missing index and the library instead of apt's own.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
@@ -116,22 +117,72 @@ for src in libjpeg-turbo libpng1.6 libogg libvorbis freetype googletest; do
 done
 
 echo "== an installed library newer than any i386 version"
-# libexpat1, which the i386 Mesa drivers need, at the security suite's
-# version: matching it would need the i386 version that is missing, or a
-# downgrade.
-sec="$(index_text Packages "$SECURITY" amd64 | awk '/^Package:/{p=$2} /^Version:/ && p=="libexpat1" {print $2}' | sort -V | tail -n1)"
-rel="$(awk '$1=="libexpat1" {print $2}' "$T/release-versions")"
-if [ -z "$sec" ] || [ -z "$rel" ] || ! grep -q '^Package: libexpat1$' "$T/dpkg/status"; then
-    echo "note: no libexpat1 security update or no installed libexpat1 here; case not run"
-else
-    perl -0pi -e "s/(Package: libexpat1\nStatus: [^\n]*\n(?:[^\n]+\n)*?Version: )\S+/\${1}$sec/" "$T/dpkg/status"
-    rc=0; bootstrap || rc=$?
-    check "the step stops" '[ $rc != 0 ]'
-    check "its message names the missing index" 'grep -q "^\[bootstrap\]   $SECURITY/main i386" "$T/out"'
-    check "and the library that cannot be matched" \
-        'grep -qF "[bootstrap]   libexpat1: amd64 $sec, i386 has only $rel" "$T/out"'
-    check "instead of apt's generic message" '! grep -q "held broken packages" "$T/out"'
-fi
+# libexpat1, which the i386 Mesa drivers need, installed at a version that
+# only a local repository written here holds: its amd64 index has it, its
+# i386 index lags at the release's version, as a mirror in sync would.
+# Matching it needs the missing i386 version or a downgrade. The repository
+# is the test's own, so the case runs whatever the machine's mirror holds.
+LIB=libexpat1
+stanza() { perl -00 -ne "if (!\$seen && /^Package: \Q$1\E\$/m) { print; \$seen = 1 }"; } # the package's first stanza of an index on stdin
+rel_i386="$(index_text Packages "$RELEASE" i386 | stanza $LIB)" || true
+rel_amd64="$(index_text Packages "$RELEASE" amd64 | stanza $LIB)" || true
+[ -n "$rel_i386" ] && [ -n "$rel_amd64" ] || { echo "FAILED: no $LIB in the $RELEASE suite's amd64 and i386 indexes"; exit 1; }
+rel="$(awk '/^Version:/ {print $2; exit}' <<<"$rel_i386")"
+src="$(awk '/^Source:/ {print $2; exit}' <<<"$rel_amd64")"; src="${src:-$LIB}"
+# Newer than every version any index lists, so no index has it for i386.
+new=""
+for v in $(apt-cache show "$LIB:amd64" 2>/dev/null | awk '/^Version:/ {print $2}'); do
+    if [ -z "$new" ] || dpkg --compare-versions "$v" gt "$new"; then new="$v"; fi
+done
+new="${new:-$rel}+local1"
+
+repo="$T/repo"; dist="$repo/dists/mirror-test"
+mkdir -p "$dist/main/binary-amd64" "$dist/main/binary-i386"
+# A Packages stanza is enough for a simulation: no .deb behind it.
+sed "s/^Version: .*/Version: $new/" <<<"$rel_amd64" >"$dist/main/binary-amd64/Packages"
+printf '%s\n' "$rel_i386" >"$dist/main/binary-i386/Packages"
+{
+    printf 'Suite: mirror-test\nCodename: mirror-test\nArchitectures: amd64 i386\nComponents: main\n'
+    printf 'Date: %s\nSHA256:\n' "$(LC_ALL=C date -u -R)"
+    for a in amd64 i386; do
+        f="main/binary-$a/Packages"
+        printf ' %s %s %s\n' "$(sha256sum <"$dist/$f" | cut -d' ' -f1)" "$(stat -c %s "$dist/$f")" "$f"
+    done
+} >"$dist/Release"
+# apt reads local sources as its unprivileged user where it can.
+chmod 755 "$T"
+echo "deb [trusted=yes] copy:$repo mirror-test main" >"$T/etc/sources.list.d/pelloria-mirror-test.list"
+apt-get update -qq -o Dir::Etc::sourcelist="$T/etc/sources.list.d/pelloria-mirror-test.list" \
+    -o Dir::Etc::sourceparts=- -o APT::Get::List-Cleanup=0 >"$T/update" 2>&1 || true
+for a in amd64 i386; do
+    index_text Packages mirror-test $a >/dev/null ||
+        { cat "$T/update"; echo "FAILED: apt did not read the local repository's $a index"; exit 1; }
+done
+
+# Installed at that version, the other installed packages of its source with
+# it, as an upgrade would leave them: their exact dependencies on it hold.
+perl -i -00 -e '
+    my ($lib, $src, $new) = splice @ARGV, 0, 3;
+    while (my $st = <>) {
+        my ($p) = $st =~ /^Package: (\S+)$/m;
+        next if $p eq $lib;
+        my ($s) = $st =~ /^Source: (\S+)/m;
+        my ($v) = $st =~ /^Version: (\S+)$/m;
+        $st =~ s/(?<=[\s(])\Q$v\E(?=[)\s])/$new/g if ($s // $p) eq $src && defined $v;
+        print $st;
+    }' "$LIB" "$src" "$new" "$T/dpkg/status"
+sed -e "s/^Version: .*/Version: $new/" -e '/^\(Filename\|Size\|MD5sum\|SHA1\|SHA256\|Description-md5\|Tag\):/d' \
+    -e "/^Package: /a Status: install ok installed" <<<"$rel_amd64" >>"$T/dpkg/status"
+echo >>"$T/dpkg/status"
+# The stop must come from the missing version, not from a broken state.
+apt-get check >"$T/check" 2>&1 || { cat "$T/check"; echo "FAILED: the prepared dpkg state is inconsistent"; exit 1; }
+
+rc=0; bootstrap || rc=$?
+check "the step stops" '[ $rc != 0 ]'
+check "its message names the missing index" 'grep -q "^\[bootstrap\]   $SECURITY/main i386" "$T/out"'
+check "and the library that cannot be matched" \
+    'grep -qxF "[bootstrap]   $LIB: amd64 $new, i386 has only $rel" "$T/out"'
+check "instead of apt's generic message" '! grep -q "held broken packages" "$T/out"'
 
 [ $fails = 0 ] || { echo "$fails checks failed"; exit 1; }
 echo "all checks passed"
