@@ -180,8 +180,10 @@ apt-get check >"$T/check" 2>&1 || { cat "$T/check"; echo "FAILED: the prepared d
 rc=0; bootstrap || rc=$?
 check "the step stops" '[ $rc != 0 ]'
 check "its message names the missing index" 'grep -q "^\[bootstrap\]   $SECURITY/main i386" "$T/out"'
+# Another suite (updates) may list further i386 versions after the release's.
 check "and the library that cannot be matched" \
-    'grep -qxF "[bootstrap]   $LIB: amd64 $new, i386 has only $rel" "$T/out"'
+    'line="$(grep -F "[bootstrap]   $LIB: amd64 $new, i386 has only " "$T/out")" &&
+     [[ ", ${line#*has only }," == *", $rel,"* ]]'
 check "instead of apt's generic message" '! grep -q "held broken packages" "$T/out"'
 
 [ $fails = 0 ] || { echo "$fails checks failed"; exit 1; }
