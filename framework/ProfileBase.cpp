@@ -149,16 +149,15 @@ std::string ProfileBase::ChooseFileName() const
     const std::string folder = GetProfilesFolder() + "\\";
     for (uint32_t attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         std::string candidate = letters;
-        if (attempt == 0) {
-            // A short base is padded to 16 characters; a long one stands alone.
-            if (candidate.size() < 15) {
-                candidate.push_back('_');
-                while (candidate.size() < 16)
-                    candidate.push_back(RandomDigit());
-            }
-        } else {
-            // Later tries vary every base, so a long one that is taken (two
-            // players of the same letters) still finds a name of its own.
+        if (candidate.size() < 15) {
+            // A short base is padded to 16 characters on every try.
+            candidate.push_back('_');
+            while (candidate.size() < 16)
+                candidate.push_back(RandomDigit());
+        } else if (attempt > 0) {
+            // A long base stands alone the first time; later tries vary it,
+            // so one that is taken (two players of the same letters) still
+            // finds a name of its own.
             candidate.push_back('_');
             for (int i = 0; i < 8; ++i)
                 candidate.push_back(RandomDigit());

@@ -116,10 +116,39 @@ TEST_F(ProfileBaseTest, FileNamesFromTheLettersOfTheName)
     const std::wstring forty = L"abcdefghijklmnopqrstuvwxyzabcdefghijklmn";
     EXPECT_EQ(Make(forty)->GetFileName(), "abcdefghijklmnopqrstuvwxyzabcdef.prf");
 
+    // A short base is padded to 16 characters on every try: with the file of
+    // the first try there (the draws replayed), the next name is as long.
+    struct Short {
+        std::wstring name;
+        std::string base;
+    } shorts[] = {{L" Anna ", "anna_"}, {L"Abcdefghijklmn", "abcdefghijklmn_"}, {L"2024", "_"}};
+    for (const Short& c : shorts) {
+        SCOPED_TRACE(c.base);
+        KorvaneEngine::SetRandomSeed(4242);
+        std::string first = c.base;
+        while (first.size() < 16)
+            first.push_back(static_cast<char>('0' + KorvaneEngine::RandomBelow(10)));
+        first += ".prf";
+        ASSERT_TRUE(TestSupport::WriteFileText(Profiles() + "\\" + first, "taken"));
+        KorvaneEngine::SetRandomSeed(4242);
+        const std::string next = Make(c.name)->GetFileName();
+        ASSERT_EQ(next.size(), 20u) << next;
+        EXPECT_NE(next, first);
+        EXPECT_EQ(next.substr(0, c.base.size()), c.base);
+        EXPECT_TRUE(IsDigits(next, c.base.size(), 16)) << next;
+        EXPECT_EQ(next.substr(16), ".prf");
+        EXPECT_EQ(TestSupport::ReadFileBytes(Profiles() + "\\" + first), Bytes({'t', 'a', 'k', 'e', 'n'}));
+    }
+    // Fifteen letters, taken: '_' and 8 digits.
+    const std::string fifteen = Make(L"Abcdefghijk-lmno")->GetFileName();
+    ASSERT_EQ(fifteen.size(), 15u + 9u + 4u) << fifteen;
+    EXPECT_EQ(fifteen.substr(0, 16), "abcdefghijklmno_");
+    EXPECT_TRUE(IsDigits(fifteen, 16, 24)) << fifteen;
+
     std::set<std::string> names;
     for (const std::string& n : PlayerFilesTest::ListFiles(Profiles()))
         names.insert(n);
-    EXPECT_EQ(names.size(), 6u);
+    EXPECT_EQ(names.size(), 6u + 2u * 3u + 1u);
     EXPECT_EQ(s.Errors(), 0) << s.Dump();
 }
 
