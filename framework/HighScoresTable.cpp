@@ -112,8 +112,8 @@ void HighScoresTable::Load()
         // Dropped entries are gone from the file once it is rewritten.
         keepAsideFirst = true;
         SavedFile::Warn(path, std::to_string(before - entries.size()) + " entries beyond the " +
-                                  std::to_string(capacity) + " a group keeps dropped; the file as it was goes to \"" +
-                                  SavedFile::AsidePath(path) + "\"");
+                                  std::to_string(capacity) +
+                                  " a group keeps dropped; the file as it was is kept aside");
     }
     if (repaired)
         Save();

@@ -42,7 +42,8 @@ public:
     // unread (a warning). Without a list file, or with one that cannot be
     // read, there is no current profile and no record, and the list is
     // written anew; an unreadable one is first copied to "profiles.pmf.bad"
-    // (logged), and while that copy cannot be made the list is not written.
+    // (or the next free name, see SavedFile::KeepAside; logged), and while
+    // that copy cannot be made the list is not written.
     // Then the first profile becomes current.
     virtual void LoadProfiles();
     virtual ProfileBase* LoadProfile(const std::string& fileName) = 0;

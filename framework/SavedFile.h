@@ -38,13 +38,19 @@ std::wstring FitText(const std::wstring& text);
 // A level time that can be stored and compared: finite and not negative.
 bool IsUsableTime(float seconds);
 
-// Where the copy of a file given up on goes: path + ".bad".
-std::string AsidePath(const std::string& path);
-// Copies the file at path to AsidePath(path), replacing an older copy, so
-// that writing a fresh file cannot lose what the player had. True when the
-// copy was made or there is no file at path; false when the copy failed (the
-// reason is in *failure): the file must then not be replaced.
-bool KeepAside(const std::string& path, std::string* failure);
+// Names a copy of the file at path may take, in the order they are tried:
+// index 0 is path + ".bad", index n > 0 is path + ".bad.<n>".
+std::string AsidePath(const std::string& path, uint32_t index = 0);
+// Names tried before KeepAside gives up: far more copies than a player
+// could want, few enough that a search stays quick.
+const uint32_t kMaxAsideCopies = 1000;
+// Copies the file at path to the first AsidePath that names nothing yet, so
+// that writing a fresh file cannot lose what the player had, and no earlier
+// copy is overwritten. True when the copy was made (its path in *copy) or
+// there is no file at path (*copy empty); false when the copy failed or
+// every name is taken (the reason in *failure): the file must then not be
+// replaced.
+bool KeepAside(const std::string& path, std::string* copy, std::string* failure);
 // The owner gives up on the file at path (what: "Profile list", ...) and goes
 // on with a fresh one: the file is kept aside first and one error logged,
 // naming the file, where its copy went and the reason. False when the copy
@@ -55,8 +61,9 @@ bool Discard(const std::string& what, const std::string& path, const std::string
 // when write (or the container) throws FileError the container is destroyed
 // while the exception unwinds, which discards the temporary file, so the old
 // file stays as it was. The error is logged. True when the file was replaced.
-// With keepAsideFirst set, the file there is first kept aside (KeepAside) and
-// the flag cleared; while that fails (logged) nothing is written.
+// With keepAsideFirst set, the file there is first kept aside (KeepAside, a
+// warning naming the copy) and the flag cleared; while that fails (logged)
+// nothing is written.
 bool Write(const std::string& path, const std::string& magic, uint32_t version,
     const std::function<void(KorvaneEngine::FileBinary&)>& write, bool* keepAsideFirst = nullptr);
 

@@ -8,6 +8,7 @@
 
 #include "framework/HighScoresTable.h"
 #include "framework/PlayerFilesTestSupport.h"
+#include "framework/SavedFile.h"
 
 using GameFramework::HighScoreEntry;
 using GameFramework::HighScoresTable;
@@ -143,8 +144,10 @@ TEST_F(HighScoresTest, DamagedOrForeignFilesAreLoggedEmptiedAndRewritten)
         {"one more entry than fits", onePast.Done()},
         {"cut", cut},                       {"cut and re-counted", recounted}, {"empty", Bytes()},
     };
-    // Each damaged file replaces the copy the one before left.
+    // Each damaged file goes to the next free name: ".bad" holds an older
+    // copy, so the first goes to ".bad.1", and no copy replaces another.
     ASSERT_TRUE(TestSupport::WriteFileText(File() + ".bad", "an older copy"));
+    uint32_t n = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(TestSupport::WriteFileBytes(File(), c.bytes));
@@ -153,30 +156,47 @@ TEST_F(HighScoresTest, DamagedOrForeignFilesAreLoggedEmptiedAndRewritten)
         EXPECT_TRUE(t->GetEntries().empty());
         EXPECT_EQ(t->GetNextSequenceNumber(), 0u);
         EXPECT_EQ(s.Errors(), 1) << s.Dump();
-        EXPECT_EQ(s.CountWith(3, "kept as \"" + File() + ".bad\""), 1) << s.Dump();
+        const std::string copy = File() + ".bad." + std::to_string(n++);
+        EXPECT_EQ(s.CountWith(3, "kept as \"" + copy + "\""), 1) << s.Dump();
         // The scores are still on disk beside the table written anew.
-        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), c.bytes);
+        EXPECT_EQ(TestSupport::ReadFileBytes(copy), c.bytes);
         EXPECT_EQ(Stored(), Image("GFHSF", 101).U32(0).U32(0).Done());
     }
+    EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), Bytes({'a', 'n', ' ', 'o', 'l', 'd', 'e', 'r', ' ', 'c',
+                                                               'o', 'p', 'y'}));
+    for (uint32_t i = 1; i < n; ++i)
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad." + std::to_string(i)), cases[i - 1].bytes) << i;
 
-    // When the copy cannot be made, the damaged file is not replaced; the
-    // first save after the way is free keeps the copy and then writes.
+    // When every name a copy may take is taken (a folder counts too), the
+    // damaged file is not replaced; the first save after a name is free keeps
+    // the copy there and then writes.
+    ASSERT_TRUE(CreateDirectoryA((File() + ".bad." + std::to_string(n)).c_str(), nullptr));
+    for (uint32_t i = n + 1; i < GameFramework::SavedFile::kMaxAsideCopies; ++i)
+        ASSERT_TRUE(TestSupport::WriteFileText(File() + ".bad." + std::to_string(i), "taken")) << i;
     ASSERT_TRUE(TestSupport::WriteFileBytes(File(), cut));
-    DeleteFileA((File() + ".bad").c_str());
-    ASSERT_TRUE(CreateDirectoryA((File() + ".bad").c_str(), nullptr));
     s.log->ClearHistory();
     {
         auto t = Open();
         EXPECT_TRUE(t->GetEntries().empty());
         EXPECT_EQ(Stored(), cut);
-        EXPECT_EQ(s.CountWith(3, "not replaced"), 1) << s.Dump();
+        EXPECT_EQ(s.CountWith(3, "not replaced, no copy made: \"" + File() + ".bad\" to \"" + File() +
+                                     ".bad." + std::to_string(GameFramework::SavedFile::kMaxAsideCopies - 1) +
+                                     "\" are all taken"),
+            1)
+            << s.Dump();
+        s.log->ClearHistory();
         EXPECT_EQ(t->AddScore(L"new", 0, 5)->score, 5u);
         EXPECT_EQ(Stored(), cut);
-        RemoveDirectoryA((File() + ".bad").c_str());
+        EXPECT_EQ(s.CountWith(3, "Not saved \"" + File() + "\""), 1) << s.Dump();
+        DeleteFileA((File() + ".bad.500").c_str());
+        s.log->ClearHistory();
         EXPECT_TRUE(t->Save());
-        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), cut);
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad.500"), cut);
+        EXPECT_EQ(s.CountWith(2, "kept as \"" + File() + ".bad.500\""), 1) << s.Dump();
         ExpectFileMatches(*t);
     }
+    EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad.501"), Bytes({'t', 'a', 'k', 'e', 'n'}));
+    PlayerFilesTest::RemoveAsideCopies(File());
 
     // The good one loads without a word.
     ASSERT_TRUE(TestSupport::WriteFileBytes(File(), good.Done()));
