@@ -33,12 +33,12 @@ void CheckCount(FileBinary& file, uint32_t count, uint32_t minBytes, const char*
                                           std::to_string(left) + " bytes"));
 }
 
-bool WarnAboutRest(FileBinary& file)
+bool WarnAboutRest(FileBinary& file, bool* keepAsideFirst)
 {
     if (file.GetPosition() >= file.GetSize())
         return false;
-    Warn(file.GetName(), std::to_string(file.GetSize() - file.GetPosition()) +
-                             " bytes after the last known field left unread");
+    WarnLoss(file.GetName(), std::to_string(file.GetSize() - file.GetPosition()) +
+                                 " bytes after the last known field left unread", keepAsideFirst);
     return true;
 }
 
@@ -46,6 +46,13 @@ void Warn(const std::string& file, const std::string& what)
 {
     if (MessageManager* log = MessageManager::Instance())
         log->LogWarning("\"" + file + "\": " + what);
+}
+
+void WarnLoss(const std::string& file, const std::string& what, bool* keepAsideFirst)
+{
+    Warn(file, what + "; the file as it was is kept aside before it is saved again");
+    if (keepAsideFirst)
+        *keepAsideFirst = true;
 }
 
 std::wstring FitText(const std::wstring& text)

@@ -13,7 +13,8 @@ namespace GameFramework {
 // What the player files (profiles, the profile list, the high scores) share:
 // a save that can never leave a half-written file behind, the checks that
 // keep a damaged file from steering allocations or loops, and the rule that
-// a file the game gives up on is copied aside before anything replaces it.
+// a file the game gives up on, or read only in part, is copied aside before
+// anything replaces it.
 namespace SavedFile {
 
 // No player file comes near this; a count claiming more is damage.
@@ -23,12 +24,17 @@ const uint32_t kMaxBodyBytes = 16u * 1024u * 1024u;
 // elements of at least minBytes each fit in what is left of the file and in
 // kMaxBodyBytes. Call it before allocating for the elements.
 void CheckCount(KorvaneEngine::FileBinary& file, uint32_t count, uint32_t minBytes, const char* what);
-// Bytes after the last field this program knows are left unread: a later
-// version may append fields. Logs a warning naming the file when there are
-// any; true then.
-bool WarnAboutRest(KorvaneEngine::FileBinary& file);
+// Bytes after the last field this program knows are left unread. The next
+// save will not hold them, so when there are any: a warning naming the file,
+// *keepAsideFirst set (see Write), true.
+bool WarnAboutRest(KorvaneEngine::FileBinary& file, bool* keepAsideFirst);
 // A repair made while reading, as a warning: "<file>: <what>".
 void Warn(const std::string& file, const std::string& what);
+// A repair that leaves out something the file held (a record dropped, a text
+// cut): warned as Warn does, and *keepAsideFirst set so that the owner's next
+// save keeps the file as it was before replacing it. A repair that loses
+// nothing (a clamp, an order) is a plain Warn.
+void WarnLoss(const std::string& file, const std::string& what, bool* keepAsideFirst);
 // The longest text a string record holds, in UTF-16 units.
 const size_t kMaxTextUnits = 254;
 // text as a string record stores it: up to the first zero unit and at most

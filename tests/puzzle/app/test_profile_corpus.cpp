@@ -3,7 +3,8 @@
 // is cut, overwritten and re-counted in every way below, and each damaged
 // copy is loaded by a fresh manager or table. Nothing may crash, throw,
 // allocate beyond reason or touch the other players' files, and a list or
-// table given up on is first copied aside byte for byte.
+// table given up on, or rewritten after a read that left something out, is
+// first copied aside byte for byte.
 #include <gtest/gtest.h>
 
 #include <windows.h>
