@@ -64,14 +64,15 @@ void HighScoresTable::Load()
             // As a save would write it, so memory equals the file.
             e->playerName = SavedFile::FitText(name);
             if (e->playerName != name)
-                SavedFile::Warn(path, "the name of entry " + std::to_string(i) + " cut to " +
-                                          std::to_string(e->playerName.size()) + " units");
+                SavedFile::WarnLoss(path, "the name of entry " + std::to_string(i) + " cut to " +
+                                              std::to_string(e->playerName.size()) + " units",
+                    &keepAsideFirst);
             e->groupValue = ReadU32(file);
             e->score = ReadU32(file);
             e->sequenceNumber = ReadU32(file);
             read.push_back(std::move(e));
         }
-        SavedFile::WarnAboutRest(file);
+        SavedFile::WarnAboutRest(file, &keepAsideFirst);
         container.Close();
     } catch (const FileError& e) {
         keepAsideFirst = !SavedFile::Discard("High scores", path, e.GetMessage());
@@ -85,7 +86,8 @@ void HighScoresTable::Load()
 
     // A hand-edited or damaged table must still obey the rules AddScore
     // relies on: the next number above every stored one, table order, the
-    // capacity per group. Each repair is rewritten at once.
+    // capacity per group. Each repair is rewritten at once. Only the trim
+    // loses entries; a raised number or a new order keeps all that counts.
     bool repaired = false;
     uint32_t highest = 0;
     for (const HighScoreEntry* e : entries)
@@ -110,10 +112,9 @@ void HighScoresTable::Load()
     if (entries.size() != before) {
         repaired = true;
         // Dropped entries are gone from the file once it is rewritten.
-        keepAsideFirst = true;
-        SavedFile::Warn(path, std::to_string(before - entries.size()) + " entries beyond the " +
-                                  std::to_string(capacity) + " a group keeps dropped; the file as it was goes to \"" +
-                                  SavedFile::AsidePath(path) + "\"");
+        SavedFile::WarnLoss(path, std::to_string(before - entries.size()) + " entries beyond the " +
+                                      std::to_string(capacity) + " a group keeps dropped",
+            &keepAsideFirst);
     }
     if (repaired)
         Save();

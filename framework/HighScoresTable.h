@@ -11,10 +11,12 @@ namespace GameFramework {
 // "<user data folder>\high_scores.hsf" (signed container "GFHSF", version
 // 101). The table loads at construction: without a file it starts empty and
 // writes one; a file that cannot be read is copied to "high_scores.hsf.bad"
-// and logged, and the table starts empty and is written anew (not while the
-// copy cannot be made). Bytes after the entries are left unread (a warning).
-// Repairs of what was read (the next number, the order, entries beyond the
-// capacity, which also keep a copy first) are warnings naming the file.
+// (or the next free name, see SavedFile::KeepAside) and logged, and the table
+// starts empty and is written anew (not while the copy cannot be made).
+// Bytes after the entries are left unread (a warning). Repairs of what was
+// read (the next number, the order, names cut, entries beyond the capacity)
+// are warnings naming the file; when something the file held is left out
+// (those bytes, a name cut, entries dropped) the next save keeps a copy first.
 // Entries are owned by the table and stay valid until the table drops them
 // (AddScore, Clear) or is destroyed.
 class HighScoresTable {

@@ -124,11 +124,12 @@ void ProfileBase::Load(const std::string& fileName_)
 {
     SetFileName(fileName_);
     const std::string path = GetFilePath();
+    keepAsideFirst = false;
     try {
         GameTools::BinaryDataFile container(magic, version);
         container.Open(path, GameTools::BinaryDataFile::kRead);
         Read(*container.GetFile());
-        SavedFile::WarnAboutRest(*container.GetFile());
+        SavedFile::WarnAboutRest(*container.GetFile(), &keepAsideFirst);
         container.Close();
     } catch (const FileError& e) {
         LogErrorIfOpen("Profile \"" + path + "\" left out: " + e.GetMessage());
@@ -149,16 +150,15 @@ std::string ProfileBase::ChooseFileName() const
     const std::string folder = GetProfilesFolder() + "\\";
     for (uint32_t attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         std::string candidate = letters;
-        if (attempt == 0) {
-            // A short base is padded to 16 characters; a long one stands alone.
-            if (candidate.size() < 15) {
-                candidate.push_back('_');
-                while (candidate.size() < 16)
-                    candidate.push_back(RandomDigit());
-            }
-        } else {
-            // Later tries vary every base, so a long one that is taken (two
-            // players of the same letters) still finds a name of its own.
+        if (candidate.size() < 15) {
+            // A short base is padded to 16 characters on every try.
+            candidate.push_back('_');
+            while (candidate.size() < 16)
+                candidate.push_back(RandomDigit());
+        } else if (attempt > 0) {
+            // A long base stands alone the first time; later tries vary it,
+            // so one that is taken (two players of the same letters) still
+            // finds a name of its own.
             candidate.push_back('_');
             for (int i = 0; i < 8; ++i)
                 candidate.push_back(RandomDigit());
@@ -183,6 +183,7 @@ void ProfileBase::Create(const std::wstring& displayName_)
     reachedLast = 0;
     ClearLevelResults();
     totalTime = 0.0f;
+    keepAsideFirst = false;
     Reset();
 
     const std::string name = ChooseFileName();
@@ -224,9 +225,15 @@ void ProfileBase::Read(FileBinary& file)
     std::wstring name;
     file.ReadWideString(name);
     displayName = MakeDisplayName(name);
-    if (displayName != name)
-        SavedFile::Warn(file.GetName(), "the display name \"" + WideToNarrow(name) + "\" taken as \"" +
-                                            WideToNarrow(displayName) + "\"");
+    if (displayName != name) {
+        const std::string what = "the display name \"" + WideToNarrow(name) + "\" taken as \"" +
+                                 WideToNarrow(displayName) + "\"";
+        // Blanks around a name mean nothing; units cut from it are lost.
+        if (displayName != TrimCopy(name))
+            SavedFile::WarnLoss(file.GetName(), what, &keepAsideFirst);
+        else
+            SavedFile::Warn(file.GetName(), what);
+    }
     playValue = ReadU32(file);
     carryOverValue = ReadU32(file);
     totalScore = ReadU32(file);
@@ -249,9 +256,10 @@ void ProfileBase::Read(FileBinary& file)
         r->time = ReadF32(file);
         // Such a time could never be beaten, and would poison the total.
         if (!SavedFile::IsUsableTime(r->time)) {
-            SavedFile::Warn(file.GetName(), "the level result of stage " + std::to_string(r->stageIndex) +
-                                                ", level " + std::to_string(r->levelIndex) + " with the time " +
-                                                FloatToString(r->time, 3) + " dropped");
+            SavedFile::WarnLoss(file.GetName(), "the level result of stage " + std::to_string(r->stageIndex) +
+                                                    ", level " + std::to_string(r->levelIndex) + " with the time " +
+                                                    FloatToString(r->time, 3) + " dropped",
+                &keepAsideFirst);
             continue;
         }
         totalTime += r->time;
@@ -286,7 +294,8 @@ bool ProfileBase::Save()
 {
     if (fileName.empty())
         return false;
-    return SavedFile::Write(GetFilePath(), magic, version, [this](FileBinary& file) { Write(file); });
+    return SavedFile::Write(GetFilePath(), magic, version, [this](FileBinary& file) { Write(file); },
+        &keepAsideFirst);
 }
 
 void ProfileBase::DeleteFiles()

@@ -22,7 +22,10 @@ namespace GameFramework {
 // cut, foreign, another version, damaged counts) makes Load log the reason
 // and throw Error; the file is not touched, and no new profile takes its
 // name. Bytes after the last field are left unread (a warning), and what
-// Read repairs (names, times, volumes) is a warning naming the file.
+// Read repairs (names, times, volumes) is a warning naming the file. When
+// the read left out anything the file held (those bytes, a dropped result,
+// a name cut beyond its blanks), the next save first keeps the file aside
+// (SavedFile::Write's keepAsideFirst) and writes nothing while it cannot.
 class ProfileBase {
 public:
     // The volumes, 0..1 each.
@@ -148,6 +151,10 @@ protected:
     uint32_t extraValue = 0;
     uint8_t savedGame = 0;
     uint8_t newProfile = 0;
+    // The file on disk holds what the read left out: it must be copied aside
+    // before the next save replaces it. A subclass's Read sets it through
+    // SavedFile::WarnLoss.
+    bool keepAsideFirst = false;
 
 private:
     void SetFileName(const std::string& name);

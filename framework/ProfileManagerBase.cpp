@@ -126,15 +126,15 @@ void ProfileManagerBase::LoadProfiles()
 void ProfileManagerBase::ReadProfileList()
 {
     const std::string path = GetListPath();
+    keepAsideFirst = false;
     // No list yet is the first start, not an error.
     if (DiskFileExists(path)) {
         try {
             GameTools::BinaryDataFile container(magic, version);
             container.Open(path, GameTools::BinaryDataFile::kRead);
             Read(*container.GetFile());
-            SavedFile::WarnAboutRest(*container.GetFile());
+            SavedFile::WarnAboutRest(*container.GetFile(), &keepAsideFirst);
             container.Close();
-            keepAsideFirst = false;
             return;
         } catch (const FileError& e) {
             keepAsideFirst = !SavedFile::Discard("Profile list", path, e.GetMessage());
@@ -174,14 +174,16 @@ void ProfileManagerBase::Read(FileBinary& file)
         file.ReadWideString(holder);
         r->holderName = SavedFile::FitText(holder);
         if (r->holderName != holder)
-            SavedFile::Warn(file.GetName(), "the holder's name of record " + std::to_string(i) + " cut to " +
-                                                std::to_string(r->holderName.size()) + " units");
+            SavedFile::WarnLoss(file.GetName(), "the holder's name of record " + std::to_string(i) + " cut to " +
+                                                    std::to_string(r->holderName.size()) + " units",
+                &keepAsideFirst);
         r->playValue = ReadU32(file);
         r->time = ReadF32(file);
         if (!SavedFile::IsUsableTime(r->time)) {
-            SavedFile::Warn(file.GetName(), "the record of stage " + std::to_string(r->stageIndex) + ", level " +
-                                                std::to_string(r->levelIndex) + " with the time " +
-                                                FloatToString(r->time, 3) + " dropped");
+            SavedFile::WarnLoss(file.GetName(), "the record of stage " + std::to_string(r->stageIndex) +
+                                                    ", level " + std::to_string(r->levelIndex) + " with the time " +
+                                                    FloatToString(r->time, 3) + " dropped",
+                &keepAsideFirst);
             continue;
         }
         read.push_back(std::move(r));

@@ -42,8 +42,11 @@ public:
     // unread (a warning). Without a list file, or with one that cannot be
     // read, there is no current profile and no record, and the list is
     // written anew; an unreadable one is first copied to "profiles.pmf.bad"
-    // (logged), and while that copy cannot be made the list is not written.
-    // Then the first profile becomes current.
+    // (or the next free name, see SavedFile::KeepAside; logged), and while
+    // that copy cannot be made the list is not written. A list read with
+    // something left out (those bytes, records dropped or names cut) is
+    // copied the same way before its next save. Then the first profile
+    // becomes current.
     virtual void LoadProfiles();
     virtual ProfileBase* LoadProfile(const std::string& fileName) = 0;
     virtual ProfileBase* CreateProfile(const std::wstring& displayName) = 0;
@@ -51,7 +54,8 @@ public:
     virtual void Write(KorvaneEngine::FileBinary& file);
     // Takes the list body; the current profile and the records change only
     // when the whole body was read. Records whose time is unusable are
-    // dropped, names longer than a save keeps are cut (warnings).
+    // dropped, names longer than a save keeps are cut (warnings; either makes
+    // the next save keep the file aside first).
     virtual void Read(KorvaneEngine::FileBinary& file);
     // The controller's volumes into the profile, which is saved.
     virtual void StoreProfileOptions(ProfileBase* profile);

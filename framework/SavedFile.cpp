@@ -33,12 +33,12 @@ void CheckCount(FileBinary& file, uint32_t count, uint32_t minBytes, const char*
                                           std::to_string(left) + " bytes"));
 }
 
-bool WarnAboutRest(FileBinary& file)
+bool WarnAboutRest(FileBinary& file, bool* keepAsideFirst)
 {
     if (file.GetPosition() >= file.GetSize())
         return false;
-    Warn(file.GetName(), std::to_string(file.GetSize() - file.GetPosition()) +
-                             " bytes after the last known field left unread");
+    WarnLoss(file.GetName(), std::to_string(file.GetSize() - file.GetPosition()) +
+                                 " bytes after the last known field left unread", keepAsideFirst);
     return true;
 }
 
@@ -46,6 +46,13 @@ void Warn(const std::string& file, const std::string& what)
 {
     if (MessageManager* log = MessageManager::Instance())
         log->LogWarning("\"" + file + "\": " + what);
+}
+
+void WarnLoss(const std::string& file, const std::string& what, bool* keepAsideFirst)
+{
+    Warn(file, what + "; the file as it was is kept aside before it is saved again");
+    if (keepAsideFirst)
+        *keepAsideFirst = true;
 }
 
 std::wstring FitText(const std::wstring& text)
@@ -64,31 +71,52 @@ std::wstring FitText(const std::wstring& text)
 
 bool IsUsableTime(float seconds) { return std::isfinite(seconds) && seconds >= 0.0f; }
 
-std::string AsidePath(const std::string& path) { return path + ".bad"; }
-
-bool KeepAside(const std::string& path, std::string* failure)
+std::string AsidePath(const std::string& path, uint32_t index)
 {
-    const std::string from = MakeAbsolute(path), to = MakeAbsolute(AsidePath(path));
+    return index == 0 ? path + ".bad" : path + ".bad." + std::to_string(index);
+}
+
+bool KeepAside(const std::string& path, std::string* copy, std::string* failure)
+{
+    if (copy)
+        copy->clear();
+    const std::string from = MakeAbsolute(path);
     if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return true;
     }
-    // A read-only older copy would refuse to be replaced.
-    SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (CopyFileA(from.c_str(), to.c_str(), FALSE))
-        return true;
-    const DWORD error = GetLastError();
+    for (uint32_t index = 0; index < kMaxAsideCopies; ++index) {
+        const std::string aside = AsidePath(path, index), to = MakeAbsolute(aside);
+        // Every earlier copy is something a player once lost: never replaced.
+        if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (CopyFileA(from.c_str(), to.c_str(), TRUE)) {
+            if (copy)
+                *copy = aside;
+            return true;
+        }
+        const DWORD error = GetLastError();
+        // Made between the look and the copy: the next name then.
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+            continue;
+        if (failure)
+            *failure = "copying it to \"" + aside + "\" failed (system error " + std::to_string(error) + ")";
+        return false;
+    }
     if (failure)
-        *failure = "copying it to \"" + AsidePath(path) + "\" failed (system error " + std::to_string(error) + ")";
+        *failure = "no copy made: \"" + AsidePath(path) + "\" to \"" + AsidePath(path, kMaxAsideCopies - 1) +
+                   "\" are all taken";
     return false;
 }
 
 bool Discard(const std::string& what, const std::string& path, const std::string& reason)
 {
-    std::string failure;
-    if (KeepAside(path, &failure)) {
-        LogErrorIfOpen(what + " \"" + path + "\" discarded, kept as \"" + AsidePath(path) + "\": " + reason);
+    std::string copy, failure;
+    if (KeepAside(path, &copy, &failure)) {
+        // The file may have gone since it was read: then there is nothing to keep.
+        const std::string kept = copy.empty() ? "" : ", kept as \"" + copy + "\"";
+        LogErrorIfOpen(what + " \"" + path + "\" discarded" + kept + ": " + reason);
         return true;
     }
     LogErrorIfOpen(what + " \"" + path + "\" discarded but not replaced, " + failure + ": " + reason);
@@ -99,11 +127,13 @@ bool Write(const std::string& path, const std::string& magic, uint32_t version,
     const std::function<void(FileBinary&)>& write, bool* keepAsideFirst)
 {
     if (keepAsideFirst && *keepAsideFirst) {
-        std::string failure;
-        if (!KeepAside(path, &failure)) {
+        std::string copy, failure;
+        if (!KeepAside(path, &copy, &failure)) {
             LogErrorIfOpen("Not saved \"" + path + "\": the file it would replace is not kept yet, " + failure);
             return false;
         }
+        if (!copy.empty())
+            Warn(path, "kept as \"" + copy + "\" before this save replaces it");
         *keepAsideFirst = false;
     }
     try {

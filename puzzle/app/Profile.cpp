@@ -88,8 +88,9 @@ void Profile::Read(FileBinary& file)
     ReadList(file, listA, "theme");
     ReadList(file, listB, "picture");
     if (listB.size() % 2) {
-        GameFramework::SavedFile::Warn(file.GetName(), "the unpaired last picture value " +
-                                                           std::to_string(listB.back()) + " dropped");
+        GameFramework::SavedFile::WarnLoss(file.GetName(), "the unpaired last picture value " +
+                                                               std::to_string(listB.back()) + " dropped",
+            &keepAsideFirst);
         listB.pop_back();
     }
     ReadList(file, listC, "puzzle");

@@ -26,7 +26,8 @@ public:
     void Create(const std::wstring& displayName) override;
     void Write(KorvaneEngine::FileBinary& file) override;
     // Lists are sized only after their counts were checked against the file;
-    // an odd picture list drops its unpaired last value (logged).
+    // an odd picture list drops its unpaired last value (logged, and the file
+    // is kept aside before the next save).
     void Read(KorvaneEngine::FileBinary& file) override;
 
     bool IsInListA(int theme) const;

@@ -128,6 +128,28 @@ inline std::vector<std::string> ListFiles(const std::string& folder)
     return names;
 }
 
+// The copies kept aside of the file at path (".bad", ".bad.1", ...), as
+// ListFiles names them.
+inline std::vector<std::string> AsideCopies(const std::string& path)
+{
+    const std::string stem = KorvaneEngine::GetFileName(path) + ".bad";
+    std::vector<std::string> names;
+    for (const std::string& n : ListFiles(KorvaneEngine::GetDirectory(path)))
+        if (n.compare(0, stem.size(), stem) == 0)
+            names.push_back(n);
+    return names;
+}
+
+inline void RemoveAsideCopies(const std::string& path)
+{
+    const std::string folder = KorvaneEngine::GetDirectory(path) + "\\";
+    for (const std::string& n : AsideCopies(path))
+        if (n.back() == '\\')
+            RemoveDirectoryA((folder + n).c_str());
+        else
+            DeleteFileA((folder + n).c_str());
+}
+
 inline uint32_t U32At(const Bytes& b, size_t at)
 {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;

@@ -8,6 +8,7 @@
 
 #include "framework/HighScoresTable.h"
 #include "framework/PlayerFilesTestSupport.h"
+#include "framework/SavedFile.h"
 
 using GameFramework::HighScoreEntry;
 using GameFramework::HighScoresTable;
@@ -143,8 +144,10 @@ TEST_F(HighScoresTest, DamagedOrForeignFilesAreLoggedEmptiedAndRewritten)
         {"one more entry than fits", onePast.Done()},
         {"cut", cut},                       {"cut and re-counted", recounted}, {"empty", Bytes()},
     };
-    // Each damaged file replaces the copy the one before left.
+    // Each damaged file goes to the next free name: ".bad" holds an older
+    // copy, so the first goes to ".bad.1", and no copy replaces another.
     ASSERT_TRUE(TestSupport::WriteFileText(File() + ".bad", "an older copy"));
+    uint32_t n = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(TestSupport::WriteFileBytes(File(), c.bytes));
@@ -153,30 +156,47 @@ TEST_F(HighScoresTest, DamagedOrForeignFilesAreLoggedEmptiedAndRewritten)
         EXPECT_TRUE(t->GetEntries().empty());
         EXPECT_EQ(t->GetNextSequenceNumber(), 0u);
         EXPECT_EQ(s.Errors(), 1) << s.Dump();
-        EXPECT_EQ(s.CountWith(3, "kept as \"" + File() + ".bad\""), 1) << s.Dump();
+        const std::string copy = File() + ".bad." + std::to_string(n++);
+        EXPECT_EQ(s.CountWith(3, "kept as \"" + copy + "\""), 1) << s.Dump();
         // The scores are still on disk beside the table written anew.
-        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), c.bytes);
+        EXPECT_EQ(TestSupport::ReadFileBytes(copy), c.bytes);
         EXPECT_EQ(Stored(), Image("GFHSF", 101).U32(0).U32(0).Done());
     }
+    EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), Bytes({'a', 'n', ' ', 'o', 'l', 'd', 'e', 'r', ' ', 'c',
+                                                               'o', 'p', 'y'}));
+    for (uint32_t i = 1; i < n; ++i)
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad." + std::to_string(i)), cases[i - 1].bytes) << i;
 
-    // When the copy cannot be made, the damaged file is not replaced; the
-    // first save after the way is free keeps the copy and then writes.
+    // When every name a copy may take is taken (a folder counts too), the
+    // damaged file is not replaced; the first save after a name is free keeps
+    // the copy there and then writes.
+    ASSERT_TRUE(CreateDirectoryA((File() + ".bad." + std::to_string(n)).c_str(), nullptr));
+    for (uint32_t i = n + 1; i < GameFramework::SavedFile::kMaxAsideCopies; ++i)
+        ASSERT_TRUE(TestSupport::WriteFileText(File() + ".bad." + std::to_string(i), "taken")) << i;
     ASSERT_TRUE(TestSupport::WriteFileBytes(File(), cut));
-    DeleteFileA((File() + ".bad").c_str());
-    ASSERT_TRUE(CreateDirectoryA((File() + ".bad").c_str(), nullptr));
     s.log->ClearHistory();
     {
         auto t = Open();
         EXPECT_TRUE(t->GetEntries().empty());
         EXPECT_EQ(Stored(), cut);
-        EXPECT_EQ(s.CountWith(3, "not replaced"), 1) << s.Dump();
+        EXPECT_EQ(s.CountWith(3, "not replaced, no copy made: \"" + File() + ".bad\" to \"" + File() +
+                                     ".bad." + std::to_string(GameFramework::SavedFile::kMaxAsideCopies - 1) +
+                                     "\" are all taken"),
+            1)
+            << s.Dump();
+        s.log->ClearHistory();
         EXPECT_EQ(t->AddScore(L"new", 0, 5)->score, 5u);
         EXPECT_EQ(Stored(), cut);
-        RemoveDirectoryA((File() + ".bad").c_str());
+        EXPECT_EQ(s.CountWith(3, "Not saved \"" + File() + "\""), 1) << s.Dump();
+        DeleteFileA((File() + ".bad.500").c_str());
+        s.log->ClearHistory();
         EXPECT_TRUE(t->Save());
-        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), cut);
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad.500"), cut);
+        EXPECT_EQ(s.CountWith(2, "kept as \"" + File() + ".bad.500\""), 1) << s.Dump();
         ExpectFileMatches(*t);
     }
+    EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad.501"), Bytes({'t', 'a', 'k', 'e', 'n'}));
+    PlayerFilesTest::RemoveAsideCopies(File());
 
     // The good one loads without a word.
     ASSERT_TRUE(TestSupport::WriteFileBytes(File(), good.Done()));
@@ -245,7 +265,7 @@ TEST_F(HighScoresTest, StoredEntriesOutOfOrderOrOverCapacityAreRepaired)
     EXPECT_EQ(t->GetEntries()[0]->playerName, L"z");
 }
 
-TEST_F(HighScoresTest, BytesAfterTheEntriesAreLeftUnreadAndTheEntriesKept)
+TEST_F(HighScoresTest, WhatAReadLeavesOutIsKeptAsideBeforeTheNextSave)
 {
     {
         auto t = Open();
@@ -253,7 +273,7 @@ TEST_F(HighScoresTest, BytesAfterTheEntriesAreLeftUnreadAndTheEntriesKept)
         t->AddScore(L"bob", 1, 650);
         t->AddScore(L"\x5C71\x7530", 0, 900);
     }
-    // As a later version might write it: sixteen bytes more, counted.
+    // Sixteen bytes more, counted in the header.
     Bytes longer = Stored();
     const size_t known = longer.size();
     for (int i = 0; i < 16; ++i)
@@ -261,18 +281,62 @@ TEST_F(HighScoresTest, BytesAfterTheEntriesAreLeftUnreadAndTheEntriesKept)
     PlayerFilesTest::PutU32At(longer, 0, static_cast<uint32_t>(longer.size()));
     ASSERT_TRUE(TestSupport::WriteFileBytes(File(), longer));
     s.log->ClearHistory();
-    auto t = Open();
-    ASSERT_EQ(Rows(*t), (std::vector<std::vector<uint32_t>>{{0, 900, 2}, {0, 700, 0}, {1, 650, 1}}));
-    EXPECT_EQ(t->GetEntries()[0]->playerName, L"\x5C71\x7530");
-    EXPECT_EQ(t->GetNextSequenceNumber(), 3u);
-    EXPECT_EQ(s.Errors(), 0) << s.Dump();
-    EXPECT_EQ(s.CountWith(2, File() + "\": 16 bytes after the last known field"), 1) << s.Dump();
-    // Reading alone writes nothing, and nothing was given up on.
-    EXPECT_EQ(Stored(), longer);
-    EXPECT_FALSE(TestSupport::FileExists(File() + ".bad"));
-    ASSERT_NE(t->AddScore(L"cat", 0, 800), nullptr);
-    EXPECT_EQ(Stored().size(), known + 1 + 2 * 4 + 12);
-    ExpectFileMatches(*t);
+    {
+        auto t = Open();
+        ASSERT_EQ(Rows(*t), (std::vector<std::vector<uint32_t>>{{0, 900, 2}, {0, 700, 0}, {1, 650, 1}}));
+        EXPECT_EQ(t->GetEntries()[0]->playerName, L"\x5C71\x7530");
+        EXPECT_EQ(t->GetNextSequenceNumber(), 3u);
+        EXPECT_EQ(s.Errors(), 0) << s.Dump();
+        EXPECT_EQ(s.CountWith(2, File() + "\": 16 bytes after the last known field"), 1) << s.Dump();
+        // Reading alone writes nothing; the first save keeps the file as it
+        // was, bytes the table does not know included, then writes.
+        EXPECT_EQ(Stored(), longer);
+        EXPECT_FALSE(TestSupport::FileExists(File() + ".bad"));
+        s.log->ClearHistory();
+        ASSERT_NE(t->AddScore(L"cat", 0, 800), nullptr);
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), longer);
+        EXPECT_EQ(s.CountWith(2, "kept as \"" + File() + ".bad\""), 1) << s.Dump();
+        EXPECT_EQ(Stored().size(), known + 1 + 2 * 4 + 12);
+        ExpectFileMatches(*t);
+        // Once: the next save only writes.
+        ASSERT_NE(t->AddScore(L"dan", 1, 10), nullptr);
+        EXPECT_EQ(PlayerFilesTest::AsideCopies(File()), std::vector<std::string>{"high_scores.hsf.bad"});
+    }
+
+    // A name record of 255 units without its zero: the table keeps 254, so
+    // the file goes aside first, to the next free name.
+    Image img("GFHSF", 101);
+    img.U32(1).U32(1).U8(255);
+    for (int i = 0; i < 255; ++i)
+        img.U8('w').U8(0);
+    img.U32(0).U32(40).U32(0);
+    const Bytes cut = img.Done();
+    ASSERT_TRUE(TestSupport::WriteFileBytes(File(), cut));
+    s.log->ClearHistory();
+    {
+        auto t = Open();
+        ASSERT_EQ(t->GetEntries().size(), 1u);
+        EXPECT_EQ(t->GetEntries()[0]->playerName, std::wstring(254, L'w'));
+        EXPECT_EQ(s.CountWith(2, File() + "\": the name of entry 0 cut to 254 units"), 1) << s.Dump();
+        EXPECT_EQ(Stored(), cut);
+        t->Clear();
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad.1"), cut);
+        EXPECT_EQ(TestSupport::ReadFileBytes(File() + ".bad"), longer);
+    }
+
+    // Repairs that lose nothing keep no copy: a next number below the stored
+    // ones and entries out of order are rewritten at once, and only that.
+    Image order("GFHSF", 101);
+    order.U32(0).U32(2).WString(L"low").U32(0).U32(5).U32(0).WString(L"high").U32(0).U32(9).U32(1);
+    ASSERT_TRUE(TestSupport::WriteFileBytes(File(), order.Done()));
+    {
+        auto t = Open();
+        EXPECT_EQ(Rows(*t), (std::vector<std::vector<uint32_t>>{{0, 9, 1}, {0, 5, 0}}));
+        EXPECT_EQ(t->GetNextSequenceNumber(), 2u);
+        ExpectFileMatches(*t);
+    }
+    EXPECT_EQ(PlayerFilesTest::AsideCopies(File()),
+              (std::vector<std::string>{"high_scores.hsf.bad", "high_scores.hsf.bad.1"}));
 }
 
 TEST_F(HighScoresTest, AFailedSaveLeavesTheOldFileAndTheTable)

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <set>
@@ -74,6 +76,15 @@ protected:
     }
     std::string Profiles() const { return s.User("profiles"); }
     Bytes Stored(const ProfileBase& p) const { return TestSupport::ReadFileBytes(p.GetFilePath()); }
+    // The file of a new player "Anna" with one result of 12 s.
+    Bytes AnnaWithOneResult()
+    {
+        auto p = Make(L"Anna");
+        LevelResult* r = new LevelResult;
+        r->time = 12.0f;
+        p->AddLevelResult(r);
+        return Stored(*p);
+    }
 
     PlayerFilesTest::Services s;
 };
@@ -116,10 +127,39 @@ TEST_F(ProfileBaseTest, FileNamesFromTheLettersOfTheName)
     const std::wstring forty = L"abcdefghijklmnopqrstuvwxyzabcdefghijklmn";
     EXPECT_EQ(Make(forty)->GetFileName(), "abcdefghijklmnopqrstuvwxyzabcdef.prf");
 
+    // A short base is padded to 16 characters on every try: with the file of
+    // the first try there (the draws replayed), the next name is as long.
+    struct Short {
+        std::wstring name;
+        std::string base;
+    } shorts[] = {{L" Anna ", "anna_"}, {L"Abcdefghijklmn", "abcdefghijklmn_"}, {L"2024", "_"}};
+    for (const Short& c : shorts) {
+        SCOPED_TRACE(c.base);
+        KorvaneEngine::SetRandomSeed(4242);
+        std::string first = c.base;
+        while (first.size() < 16)
+            first.push_back(static_cast<char>('0' + KorvaneEngine::RandomBelow(10)));
+        first += ".prf";
+        ASSERT_TRUE(TestSupport::WriteFileText(Profiles() + "\\" + first, "taken"));
+        KorvaneEngine::SetRandomSeed(4242);
+        const std::string next = Make(c.name)->GetFileName();
+        ASSERT_EQ(next.size(), 20u) << next;
+        EXPECT_NE(next, first);
+        EXPECT_EQ(next.substr(0, c.base.size()), c.base);
+        EXPECT_TRUE(IsDigits(next, c.base.size(), 16)) << next;
+        EXPECT_EQ(next.substr(16), ".prf");
+        EXPECT_EQ(TestSupport::ReadFileBytes(Profiles() + "\\" + first), Bytes({'t', 'a', 'k', 'e', 'n'}));
+    }
+    // Fifteen letters, taken: '_' and 8 digits.
+    const std::string fifteen = Make(L"Abcdefghijk-lmno")->GetFileName();
+    ASSERT_EQ(fifteen.size(), 15u + 9u + 4u) << fifteen;
+    EXPECT_EQ(fifteen.substr(0, 16), "abcdefghijklmno_");
+    EXPECT_TRUE(IsDigits(fifteen, 16, 24)) << fifteen;
+
     std::set<std::string> names;
     for (const std::string& n : PlayerFilesTest::ListFiles(Profiles()))
         names.insert(n);
-    EXPECT_EQ(names.size(), 6u);
+    EXPECT_EQ(names.size(), 6u + 2u * 3u + 1u);
     EXPECT_EQ(s.Errors(), 0) << s.Dump();
 }
 
@@ -301,11 +341,7 @@ TEST_F(ProfileBaseTest, DeletingRemovesFileAndOwnFolderOnly)
 
 TEST_F(ProfileBaseTest, UnreadableFilesAreLoggedAndThrowWithoutTouchingTheFile)
 {
-    auto p = Make(L"Anna");
-    LevelResult* r = new LevelResult;
-    r->time = 12.0f;
-    p->AddLevelResult(r);
-    const Bytes good = Stored(*p);
+    const Bytes good = AnnaWithOneResult();
     struct Case {
         const char* what;
         Bytes bytes;
@@ -336,8 +372,8 @@ TEST_F(ProfileBaseTest, UnreadableFilesAreLoggedAndThrowWithoutTouchingTheFile)
     ASSERT_TRUE(TestSupport::WriteFileBytes(path, good));
     EXPECT_EQ(Reload("case.prf")->GetLevelResults().size(), 1u);
 
-    // Fields a later version appends after the game's own (counted in the
-    // header) are left unread with a warning; everything before them loads.
+    // Bytes after the game's own fields (counted in the header) are left
+    // unread with a warning; everything before them loads.
     Bytes trailing = good;
     trailing.insert(trailing.end(), 16, 0x5A);
     PlayerFilesTest::PutU32At(trailing, 0, static_cast<uint32_t>(trailing.size()));
@@ -351,6 +387,104 @@ TEST_F(ProfileBaseTest, UnreadableFilesAreLoggedAndThrowWithoutTouchingTheFile)
     EXPECT_EQ(s.Errors(), 0) << s.Dump();
     EXPECT_EQ(s.CountWith(2, "case.prf\": 16 bytes after the last known field"), 1) << s.Dump();
     EXPECT_EQ(TestSupport::ReadFileBytes(path), trailing);
+}
+
+// Offsets in a TestProfile file: the result count follows the name record
+// and eight fields; the volumes and the test's own word end the file.
+size_t ResultCountAt(const Bytes& b) { return 13 + 1 + 2 * size_t(b.at(13)) + 7 * 4 + 1; }
+
+Bytes WithName(const Bytes& b, const Bytes& record)
+{
+    Bytes out(b.begin(), b.begin() + 13);
+    out.insert(out.end(), record.begin(), record.end());
+    out.insert(out.end(), b.begin() + 13 + 1 + 2 * size_t(b.at(13)), b.end());
+    PlayerFilesTest::PutU32At(out, 0, static_cast<uint32_t>(out.size()));
+    return out;
+}
+
+Bytes NameRecord(const std::wstring& units, bool zero)
+{
+    Bytes r{static_cast<unsigned char>(units.size() + (zero ? 1 : 0))};
+    for (wchar_t c : units) {
+        r.push_back(static_cast<unsigned char>(c & 0xFF));
+        r.push_back(static_cast<unsigned char>(c >> 8));
+    }
+    if (zero)
+        r.insert(r.end(), 2, 0);
+    return r;
+}
+
+void PutF32At(Bytes& b, size_t at, float f)
+{
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    PlayerFilesTest::PutU32At(b, at, v);
+}
+
+TEST_F(ProfileBaseTest, WhatAReadLeavesOutIsKeptAsideBeforeTheNextSave)
+{
+    const Bytes good = AnnaWithOneResult();
+    const std::string path = Profiles() + "\\case.prf";
+
+    Bytes trailing = good;
+    trailing.insert(trailing.end(), 16, 0x5A);
+    PlayerFilesTest::PutU32At(trailing, 0, static_cast<uint32_t>(trailing.size()));
+    Bytes nan = good, negative = good;
+    PutF32At(nan, ResultCountAt(good) + 4 + 12, std::numeric_limits<float>::quiet_NaN());
+    PutF32At(negative, ResultCountAt(good) + 4 + 12, -3.0f);
+    // 255 units and no zero: the name keeps 254.
+    const Bytes longName = WithName(good, NameRecord(std::wstring(255, L'n'), false));
+    // Blanks around the name and volumes out of range: repaired, nothing lost.
+    Bytes blanks = WithName(good, NameRecord(L"  Anna ", true));
+    PutF32At(blanks, blanks.size() - 12, 7.0f);
+    PutF32At(blanks, blanks.size() - 8, -0.5f);
+
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        const char* warning;
+        const char* copy; // the copy the first save makes, or none
+    } cases[] = {
+        {"bytes after the last field", trailing, "16 bytes after the last known field", "case.prf.bad"},
+        {"a result whose time is not a number", nan, "the level result of stage 0, level 0 with the time",
+            "case.prf.bad.1"},
+        {"a negative result", negative, "the level result of stage 0, level 0 with the time -3.000 dropped",
+            "case.prf.bad.2"},
+        {"a name of 255 units", longName, "the display name", "case.prf.bad.3"},
+        {"blanks and volumes", blanks, "the volumes 7.000 (music) and -0.500 (sound) taken as 1.000 and 0.000",
+            nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(TestSupport::WriteFileBytes(path, c.bytes));
+        s.log->ClearHistory();
+        auto read = Reload("case.prf");
+        EXPECT_EQ(s.CountWith(2, std::string("case.prf\": ") + c.warning), 1) << s.Dump();
+        EXPECT_EQ(s.Errors(), 0) << s.Dump();
+        EXPECT_EQ(TestSupport::ReadFileBytes(path), c.bytes);
+        const std::vector<std::string> before = PlayerFilesTest::AsideCopies(path);
+        // A save of the profile's own (a new reached position) keeps the
+        // file as it was read before replacing it; the next one only writes.
+        s.log->ClearHistory();
+        read->SetReachedPosition(Level(0, 3), false);
+        std::vector<std::string> expected = before;
+        if (c.copy) {
+            EXPECT_EQ(TestSupport::ReadFileBytes(Profiles() + "\\" + c.copy), c.bytes);
+            EXPECT_EQ(s.CountWith(2, "kept as \"" + Profiles() + "\\" + c.copy + "\""), 1) << s.Dump();
+            expected.push_back(c.copy);
+            std::sort(expected.begin(), expected.end());
+        }
+        EXPECT_EQ(PlayerFilesTest::AsideCopies(path), expected);
+        EXPECT_NE(TestSupport::ReadFileBytes(path), c.bytes);
+        EXPECT_EQ(Reload("case.prf")->GetReachedPosition(), Level(0, 3));
+        ASSERT_TRUE(read->Save());
+        EXPECT_EQ(PlayerFilesTest::AsideCopies(path), expected);
+    }
+    // Every copy is still the file it was made of.
+    EXPECT_EQ(TestSupport::ReadFileBytes(path + ".bad"), trailing);
+    EXPECT_EQ(TestSupport::ReadFileBytes(path + ".bad.1"), nan);
+    EXPECT_EQ(TestSupport::ReadFileBytes(path + ".bad.2"), negative);
+    EXPECT_EQ(TestSupport::ReadFileBytes(path + ".bad.3"), longName);
 }
 
 } // namespace

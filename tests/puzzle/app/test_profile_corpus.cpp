@@ -3,7 +3,8 @@
 // is cut, overwritten and re-counted in every way below, and each damaged
 // copy is loaded by a fresh manager or table. Nothing may crash, throw,
 // allocate beyond reason or touch the other players' files, and a list or
-// table given up on is first copied aside byte for byte.
+// table given up on, or rewritten after a read that left something out, is
+// first copied aside byte for byte.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -335,6 +336,7 @@ TEST_F(ProfileCorpusTest, DamagedFilesAreRefusedOrRepairedAndNothingElseIsTouche
     const std::vector<Mutation> lists = Mutate(list, ListLayout(list));
     for (const Mutation& mu : lists) {
         SCOPED_TRACE("list, " + mu.what);
+        PlayerFilesTest::RemoveAsideCopies(s.User("profiles.pmf"));
         ASSERT_TRUE(TestSupport::WriteFileBytes(s.User("profiles.pmf"), mu.bytes));
         s.log->ClearHistory();
         std::unique_ptr<Puzzle::ProfileManager> m;
@@ -357,6 +359,13 @@ TEST_F(ProfileCorpusTest, DamagedFilesAreRefusedOrRepairedAndNothingElseIsTouche
         } else {
             EXPECT_FALSE(mu.mustRefuse) << "read";
         }
+        // Whatever copy was made is the file as it was; at most one.
+        const std::vector<std::string> copies = PlayerFilesTest::AsideCopies(s.User("profiles.pmf"));
+        EXPECT_LE(copies.size(), 1u);
+        if (!copies.empty()) {
+            EXPECT_EQ(copies[0], "profiles.pmf.bad");
+            EXPECT_EQ(TestSupport::ReadFileBytes(s.User("profiles.pmf.bad")), mu.bytes);
+        }
         m.reset();
         s.log->ClearHistory();
         m = Open();
@@ -369,6 +378,7 @@ TEST_F(ProfileCorpusTest, DamagedFilesAreRefusedOrRepairedAndNothingElseIsTouche
     const Bytes empty = PlayerFilesTest::Image("GFHSF", 101).U32(0).U32(0).Done();
     for (const Mutation& mu : tables) {
         SCOPED_TRACE("scores, " + mu.what);
+        PlayerFilesTest::RemoveAsideCopies(s.User("high_scores.hsf"));
         ASSERT_TRUE(TestSupport::WriteFileBytes(s.User("high_scores.hsf"), mu.bytes));
         s.log->ClearHistory();
         std::unique_ptr<HighScoresTable> t;
@@ -381,6 +391,12 @@ TEST_F(ProfileCorpusTest, DamagedFilesAreRefusedOrRepairedAndNothingElseIsTouche
             continue;
         }
         EXPECT_FALSE(mu.mustRefuse) << "read";
+        const std::vector<std::string> copies = PlayerFilesTest::AsideCopies(s.User("high_scores.hsf"));
+        EXPECT_LE(copies.size(), 1u);
+        if (!copies.empty()) {
+            EXPECT_EQ(copies[0], "high_scores.hsf.bad");
+            EXPECT_EQ(TestSupport::ReadFileBytes(s.User("high_scores.hsf.bad")), mu.bytes);
+        }
         // What was kept obeys the table's rules.
         std::map<uint32_t, int> perGroup;
         for (size_t i = 0; i < t->GetEntries().size(); ++i) {

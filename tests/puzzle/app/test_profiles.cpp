@@ -284,9 +284,9 @@ TEST_F(ProfilesTest, ListFallbacksLeftoversAndForeignFiles)
         m->SetCurrentProfile(m->FindProfile(L"Bob"), true);
         EXPECT_TRUE(m->AddRecord(Level(0, 0), L"Bob", 0, 5.0f));
     }
-    // Fields after the records, counted in the header, as a later version
-    // may append them; and a player whose file has such fields too. Both
-    // are read as far as this program knows them (warnings), and kept.
+    // Bytes after the records, counted in the header; and a player whose
+    // file has such bytes too. Both are read as far as this program knows
+    // them (warnings), and kept.
     const Bytes list = TestSupport::ReadFileBytes(List());
     Bytes longer = list;
     longer.insert(longer.end(), 16, 0xEE);
@@ -312,10 +312,16 @@ TEST_F(ProfilesTest, ListFallbacksLeftoversAndForeignFiles)
         EXPECT_EQ(s.CountWith(2, "later_0000000000.prf\": 8 bytes after the last known field"), 1) << s.Dump();
         EXPECT_EQ(TestSupport::ReadFileBytes(List()), longer);
         EXPECT_FALSE(TestSupport::FileExists(List() + ".bad"));
+        // The first save of the list keeps it as it was, those bytes too.
+        s.log->ClearHistory();
         EXPECT_TRUE(m->DeleteProfile(L"Later"));
+        EXPECT_EQ(TestSupport::ReadFileBytes(List() + ".bad"), longer);
+        EXPECT_EQ(s.CountWith(2, "kept as \"" + List() + ".bad\""), 1) << s.Dump();
+        EXPECT_EQ(TestSupport::ReadFileBytes(List()), list);
     }
-    // A cut list: kept as "profiles.pmf.bad" byte for byte and logged; no
-    // records, the first player current, the list written anew.
+    // A cut list: kept byte for byte under the next free name, the copy
+    // before it untouched, and logged; no records, the first player
+    // current, the list written anew.
     Bytes cut(list.begin(), list.end() - 1);
     PlayerFilesTest::PutU32At(cut, 0, static_cast<uint32_t>(cut.size()));
     ASSERT_TRUE(TestSupport::WriteFileBytes(List(), cut));
@@ -323,8 +329,9 @@ TEST_F(ProfilesTest, ListFallbacksLeftoversAndForeignFiles)
     {
         auto m = Open();
         EXPECT_EQ(s.CountWith(3, "profiles.pmf"), 1) << s.Dump();
-        EXPECT_EQ(s.CountWith(3, "kept as \"" + List() + ".bad\""), 1) << s.Dump();
-        EXPECT_EQ(TestSupport::ReadFileBytes(List() + ".bad"), cut);
+        EXPECT_EQ(s.CountWith(3, "kept as \"" + List() + ".bad.1\""), 1) << s.Dump();
+        EXPECT_EQ(TestSupport::ReadFileBytes(List() + ".bad.1"), cut);
+        EXPECT_EQ(TestSupport::ReadFileBytes(List() + ".bad"), longer);
         EXPECT_EQ(m->GetCurrentProfile()->GetDisplayName(), L"Anna");
         EXPECT_TRUE(m->GetRecords().empty());
         EXPECT_EQ(TestSupport::ReadFileBytes(List()), ListImage(L"Anna"));
@@ -431,6 +438,53 @@ TEST_F(ProfilesTest, BestTimesPerLevelAndPlayValue)
     m = Open();
     ASSERT_EQ(m->GetRecords().size(), 2u);
     EXPECT_EQ(m->FindRecord(Level(0, 1), 0)->holderName, L"Carl");
+    m.reset();
+
+    // Stored records a list cannot keep: times that are not usable, and a
+    // holder's name of 255 units without its zero (254 are kept). Each is
+    // dropped or cut with a warning, and the list's next save keeps the file
+    // as it was first, under the next free name.
+    Image longHolder("VQPMF", 100);
+    longHolder.WString(L"").U32(1).U32(0).U32(3).U8(255);
+    for (int i = 0; i < 255; ++i)
+        longHolder.U8('h').U8(0);
+    longHolder.U32(0).F32(9.0f);
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        const char* warning;
+    } cases[] = {
+        {"not a number",
+            Image("VQPMF", 100).WString(L"").U32(2).U32(0).U32(1).WString(L"Eve").U32(0).F32(8.0f).U32(0).U32(2)
+                .WString(L"Eve").U32(0).F32(std::numeric_limits<float>::quiet_NaN()).Done(),
+            "the record of stage 0, level 2 with the time"},
+        {"negative",
+            Image("VQPMF", 100).WString(L"").U32(1).U32(4).U32(5).WString(L"Eve").U32(1).F32(-2.0f).Done(),
+            "the record of stage 4, level 5 with the time -2.000 dropped"},
+        {"a long name", longHolder.Done(), "the holder's name of record 0 cut to 254 units"},
+    };
+    const std::string copies[] = {List() + ".bad", List() + ".bad.1", List() + ".bad.2"};
+    for (size_t i = 0; i < 3; ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(TestSupport::WriteFileBytes(List(), c.bytes));
+        s.log->ClearHistory();
+        m = Open();
+        EXPECT_EQ(s.CountWith(2, std::string("profiles.pmf\": ") + c.warning), 1) << s.Dump();
+        EXPECT_EQ(s.Errors(), 0) << s.Dump();
+        EXPECT_EQ(TestSupport::ReadFileBytes(List()), c.bytes);
+        EXPECT_FALSE(TestSupport::FileExists(copies[i]));
+        s.log->ClearHistory();
+        EXPECT_TRUE(m->AddRecord(Level(7, 7), L"Fay", 0, 1.0f));
+        EXPECT_EQ(TestSupport::ReadFileBytes(copies[i]), c.bytes);
+        EXPECT_EQ(s.CountWith(2, "kept as \"" + copies[i] + "\""), 1) << s.Dump();
+        EXPECT_NE(TestSupport::ReadFileBytes(List()), c.bytes);
+        EXPECT_TRUE(m->AddRecord(Level(7, 8), L"Fay", 0, 1.0f));
+        EXPECT_EQ(PlayerFilesTest::AsideCopies(List()).size(), i + 1);
+    }
+    EXPECT_EQ(m->FindRecord(Level(0, 3), 0)->holderName, std::wstring(254, L'h'));
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(TestSupport::ReadFileBytes(copies[i]), cases[i].bytes) << i;
 }
 
 TEST_F(ProfilesTest, ValuesThatCannotBeUsedAreRepairedOnRead)
@@ -443,12 +497,21 @@ TEST_F(ProfilesTest, ValuesThatCannotBeUsedAreRepairedOnRead)
         {0, 1, 0, 20.0f}};
     f.b = {0, 0, 1};
     KorvaneEngine::CreateDirectories(Profiles() + "\\");
-    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\damaged_00000000.prf", ProfileTest::ProfileImage(f).Done()));
+    const Bytes damaged = ProfileTest::ProfileImage(f).Done();
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\damaged_00000000.prf", damaged));
+    // Blanks around the name and volumes out of range only.
     Fields g;
-    g.name = L"Loud";
+    g.name = L"  Loud ";
     g.music = 7.0f;
     g.sound = -0.5f;
-    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\loud_0000000000.prf", ProfileTest::ProfileImage(g).Done()));
+    const Bytes loud = ProfileTest::ProfileImage(g).Done();
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\loud_0000000000.prf", loud));
+    // An unpaired picture value only.
+    Fields o;
+    o.name = L"Odd";
+    o.b = {0, 0, 2, 5, 4};
+    const Bytes odd = ProfileTest::ProfileImage(o).Done();
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\odd_00000000000.prf", odd));
     auto m = Open();
     Puzzle::Profile* d = P(m->FindProfile(L"Damaged"));
     ASSERT_NE(d, nullptr);
@@ -474,6 +537,27 @@ TEST_F(ProfilesTest, ValuesThatCannotBeUsedAreRepairedOnRead)
     EXPECT_TRUE(d->IsInListC(0));
     EXPECT_TRUE(d->IsPictureUnlocked(0, 0));
     EXPECT_FALSE(d->IsPictureUnlocked(1, 0));
+    Puzzle::Profile* od = P(m->FindProfile(L"Odd"));
+    ASSERT_NE(od, nullptr);
+    EXPECT_EQ(od->GetListB(), (std::vector<uint32_t>{0, 0, 2, 5}));
+    EXPECT_EQ(s.CountWith(2, "odd_00000000000.prf\": the unpaired last picture value 4 dropped"), 1) << s.Dump();
+
+    // Loading wrote nothing. Each player's next save keeps the file as it
+    // was when the read left something out (results, a picture value); the
+    // trimmed name and the volumes lose nothing and keep no copy.
+    EXPECT_EQ(TestSupport::ReadFileBytes(d->GetFilePath()), damaged);
+    EXPECT_EQ(TestSupport::ReadFileBytes(od->GetFilePath()), odd);
+    EXPECT_EQ(TestSupport::ReadFileBytes(l->GetFilePath()), loud);
+    for (ProfileBase* p : {static_cast<ProfileBase*>(d), static_cast<ProfileBase*>(od), static_cast<ProfileBase*>(l)})
+        m->StoreProfileOptions(p);
+    EXPECT_EQ(TestSupport::ReadFileBytes(d->GetFilePath() + ".bad"), damaged);
+    EXPECT_EQ(TestSupport::ReadFileBytes(od->GetFilePath() + ".bad"), odd);
+    EXPECT_NE(TestSupport::ReadFileBytes(od->GetFilePath()), odd);
+    EXPECT_NE(TestSupport::ReadFileBytes(l->GetFilePath()), loud);
+    EXPECT_EQ(PlayerFilesTest::AsideCopies(l->GetFilePath()), std::vector<std::string>());
+    EXPECT_EQ(PlayerFilesTest::ListFiles(Profiles()),
+              (std::vector<std::string>{"damaged_00000000.prf", "damaged_00000000.prf.bad", "loud_0000000000.prf",
+                  "odd_00000000000.prf", "odd_00000000000.prf.bad"}));
 }
 
 TEST_F(ProfilesTest, APositionOutsideTheLevelsPlaysFromTheStart)
