@@ -51,8 +51,8 @@ const LONG kPointerEdge = 8;
 // only at rest does Wine have to ask the display server.
 const DWORD kPointerMovingMilliseconds = 100;
 // At rest the system is still asked this often: a jump that no window of
-// ours was told of (off the client area straight from rest) shows this late
-// at most.
+// ours was told of in time (under Wine the leave notice comes only at the
+// hover time's pace) shows this late at most.
 const DWORD kPointerConfirmMilliseconds = 100;
 
 } // namespace
@@ -378,6 +378,16 @@ LRESULT Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         pointerKnown = true;
         pointerClear = ClearOfEdge(pointer);
         pointerMovedAt = GetTickCount();
+        if (!pointerLeaveArmed) {
+            // A jump off the client area brings no move: have the system say so.
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, HOVER_DEFAULT};
+            pointerLeaveArmed = TrackMouseEvent(&track) != FALSE;
+        }
+        break;
+    case WM_MOUSELEAVE:
+        // The notice is spent; the next frame asks where the pointer went.
+        pointerLeaveArmed = false;
+        pointerClear = false;
         break;
     case WM_NCMOUSEMOVE:
         // Over the frame, off the client area.
@@ -503,7 +513,7 @@ void Window::ReadPointer(bool ask)
     // The system is asked only where messages may not tell: nothing known
     // yet; last seen off the client area, where none come, or at its edge;
     // while moves come, since the move that leaves the client area brings
-    // none; and now and then at rest.
+    // none; after the system's leave notice; and now and then at rest.
     const DWORD now = GetTickCount();
     if (!ask && pointerKnown && pointerClear && now - pointerMovedAt >= kPointerMovingMilliseconds &&
         now - pointerQueriedAt < kPointerConfirmMilliseconds)

@@ -129,6 +129,8 @@ private:
     // Last known over the client area clear of its edge, where every move
     // comes as a message.
     bool pointerClear = false;
+    // The system will post WM_MOUSELEAVE when the pointer leaves the client area.
+    bool pointerLeaveArmed = false;
     DWORD pointerMovedAt = 0;
     DWORD pointerQueriedAt = 0;
     uint32_t pointerQueries = 0;
