@@ -165,13 +165,12 @@ TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst
     EXPECT_NE(runner->ReadLog().find("theme 7 is not in the catalogue: theme 0 is played"), std::string::npos);
 }
 
-TEST_F(BadInput, PlayerFilesFromALaterVersionKeepTheirDataAndACutListIsKeptAside)
+TEST_F(BadInput, PlayerFilesWithBytesAfterTheirFieldsKeepTheirDataAndACutListIsKeptAside)
 {
     Prepare("bad_player_files", GameTest::WithoutLogos);
     const std::string list = PlayerFolder() + "\\profiles.pmf", scores = PlayerFolder() + "\\high_scores.hsf";
     // The program's own files, each with sixteen bytes more after its last
-    // field and the length field raised to match, as a later version might
-    // write them.
+    // field and the length field raised to match: padded, not refused.
     auto lengthen = [](const std::string& path) {
         std::vector<unsigned char> b = TestSupport::ReadFileBytes(path);
         ASSERT_GE(b.size(), 13u);

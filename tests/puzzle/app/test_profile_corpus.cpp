@@ -138,7 +138,7 @@ std::vector<Mutation> Mutate(const Bytes& good, const Layout& layout)
     b = good;
     PutU32At(b, 0, static_cast<uint32_t>(good.size() + 1));
     out.push_back({"length one more", b, true});
-    // What a later version may append: read up to there.
+    // Bytes after the body: read up to there.
     b = good;
     b.push_back(0);
     out.push_back({"a byte after the body", patched(b), false});
