@@ -154,8 +154,12 @@ protected:
         si.cb = sizeof si;
         char line[] = "notepad.exe";
         ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &other));
-        ASSERT_TRUE(Until([&] { return (otherWindow = FindWindowA("Notepad", nullptr)) != nullptr; }))
-            << "the second program shows no window";
+        // Its window exists before the program shows it, and a click before
+        // then lands on the desktop and leaves the focus where it was.
+        ASSERT_TRUE(Until([&] {
+            otherWindow = FindWindowA("Notepad", nullptr);
+            return otherWindow && IsWindowVisible(otherWindow);
+        })) << "the second program shows no window";
         // The game's window stands in the middle of the desktop: the strip
         // above it is free.
         RECT game;
@@ -173,6 +177,8 @@ protected:
         GetClientRect(otherWindow, &client);
         POINT p = {client.right / 2, client.bottom / 2};
         ClientToScreen(otherWindow, &p);
+        HWND under = WindowFromPoint(p);
+        EXPECT_EQ(under ? GetAncestor(under, GA_ROOT) : nullptr, otherWindow) << "the second program is not under the click";
         return ClickAt(p) && Until([] { return !KorvaneEngine::Window::Instance()->HasFocus(); }, 10);
     }
     // A click into the game's window at a GUI point where nothing answers.
