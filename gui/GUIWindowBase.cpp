@@ -89,19 +89,26 @@ void GUIWindowBase::LoadControls(XMLNode* root, const std::string& windowName)
 void GUIWindowBase::FindTemplateNodes(XMLNode* root, const std::vector<XMLNode*>& searchList,
     const std::string& controlName, std::vector<XMLNode*>& out)
 {
-    const std::string query = "/[name=\"" + controlName + "\"]";
     for (XMLNode* s : searchList) {
-        XMLNode* found = FindXMLNode(s, query);
-        if (!found)
-            continue;
-        if (std::find(out.begin(), out.end(), found) != out.end()) {
-            LogErrorIfOpen("(GUIWindowBase::FindTemplateNodes): \"" + controlName + "\" template of \"" + name +
-                           "\" window leads back into its own template chain");
-            return;
+        // Each element found starts a chain of its own: an element's child
+        // and its template's child may both name one template without a loop,
+        // so only the chain being followed is checked.
+        const size_t chainStart = out.size();
+        std::string lookedFor = controlName;
+        XMLNode* found = FindXMLNode(s, "/[name=\"" + controlName + "\"]");
+        while (found) {
+            if (std::find(out.begin() + chainStart, out.end(), found) != out.end()) {
+                LogErrorIfOpen("(GUIWindowBase::FindTemplateNodes): \"" + lookedFor + "\" template of \"" + name +
+                               "\" window leads back into its own template chain");
+                break;
+            }
+            out.push_back(found);
+            XMLValue* t = found->GetAttribute("template", kReportSilent);
+            if (!t)
+                break;
+            lookedFor = t->GetString();
+            found = FindXMLNode(root, "/[name=\"" + lookedFor + "\"]");
         }
-        out.push_back(found);
-        if (XMLValue* t = found->GetAttribute("template", kReportSilent))
-            FindTemplateNodes(root, std::vector<XMLNode*>{root}, t->GetString(), out);
     }
 }
 

@@ -101,8 +101,9 @@ protected:
     void ParseControls(GameTools::XMLNode* root, const std::vector<GameTools::XMLNode*>& searchList,
         const std::string& controlName, const std::string& parentKey, KorvaneEngine::GUIWindow* parent, int depth);
     // The element of that name among the children of the search list's nodes,
-    // then its template, that template's template...; a chain that comes back
-    // to one of its elements stops there with one logged error.
+    // then its template, that template's template..., one chain for each node
+    // of the search list; a chain that comes back to one of its own elements
+    // stops there with one logged error.
     void FindTemplateNodes(GameTools::XMLNode* root, const std::vector<GameTools::XMLNode*>& searchList,
         const std::string& name, std::vector<GameTools::XMLNode*>& out);
     // The first node of the list that has the attribute.
