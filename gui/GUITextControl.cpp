@@ -354,8 +354,11 @@ float GUITextControl::PrintingStep(float dt)
         printingDone = false;
         if (instant || printed <= kEpsilon) {
             printed = 0;
+            // A text erased for a hide is done once gone. An old text gone
+            // makes way for the new one, which is not done until it stands
+            // (windows wait on the flag), unless it is empty.
+            printingDone = previous.lines.empty() || characterCount == 0;
             previous = Layouted();
-            printingDone = true;
         }
     }
     return printed;
