@@ -117,16 +117,26 @@ void ProfileManagerBase::LoadProfiles()
     }
     SortProfiles();
     ReadProfileList();
+    const bool listedMissing = !currentProfile && !listedCurrentName.empty();
     if (!currentProfile && !profiles.empty()) {
         currentProfile = profiles.front();
         SaveProfileList();
     }
+    // The named player's file was unreadable (and kept aside) or is gone:
+    // the player should learn from the log why another one is current.
+    if (listedMissing)
+        SavedFile::Warn(GetListPath(), "the current player \"" + WideToNarrow(listedCurrentName) +
+                                           "\" has no profile that loaded; " +
+                                           (currentProfile ? "\"" + WideToNarrow(currentProfile->GetDisplayName()) +
+                                                                 "\" is the current player now"
+                                                           : std::string("no player is current now")));
 }
 
 void ProfileManagerBase::ReadProfileList()
 {
     const std::string path = GetListPath();
     keepAsideFirst = false;
+    listedCurrentName.clear();
     // No list yet is the first start, not an error.
     if (DiskFileExists(path)) {
         try {
@@ -188,6 +198,7 @@ void ProfileManagerBase::Read(FileBinary& file)
         }
         read.push_back(std::move(r));
     }
+    listedCurrentName = name;
     if (!name.empty())
         currentProfile = FindProfile(name);
     for (auto& r : read)

@@ -46,7 +46,8 @@ public:
     // that copy cannot be made the list is not written. A list read with
     // something left out (those bytes, records dropped or names cut) is
     // copied the same way before its next save. Then the first profile
-    // becomes current.
+    // becomes current; when the list named a player whose profile did not
+    // load, a warning names both.
     virtual void LoadProfiles();
     virtual ProfileBase* LoadProfile(const std::string& fileName) = 0;
     virtual ProfileBase* CreateProfile(const std::wstring& displayName) = 0;
@@ -108,6 +109,9 @@ protected:
     std::string userDataFolder;
     // The list on disk must be copied aside before the next save replaces it.
     bool keepAsideFirst = false;
+    // The current player's name as the list file gave it, for the warning
+    // when no profile of that name loaded.
+    std::wstring listedCurrentName;
 };
 
 } // namespace GameFramework
