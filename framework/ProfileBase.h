@@ -84,7 +84,12 @@ public:
     static std::wstring MakeDisplayName(const std::wstring& name);
     // Tries of Create before it gives up.
     static const uint32_t kMaxNameAttempts = 1024;
-    // Letters of a display name kept in its file name.
+    // Letters of a display name kept in its file name. A name may hold 254
+    // letters, but the file's path (the user data folder, "profiles\", the
+    // letters, the random part and ".prf", then ".tmp" or ".bad.N" while it
+    // is saved) must stay within Windows' 260 characters, or every save of
+    // that player fails; 32 letters still tell players apart and leave the
+    // user data folder its room.
     static const size_t kMaxFileLetters = 32;
 
     const std::wstring& GetDisplayName() const { return displayName; }
