@@ -166,7 +166,8 @@ const char kWindowInput[] =
     " decrease_button_size='40 40'/>"
     "</window>";
 
-// Descriptions that must fail, or must build with a logged error.
+// Descriptions that must fail, or must build with a logged error, or
+// without one where a chain only looks like a loop.
 const char* const kBadWindows[][2] = {
     {"bad_kind", "<window name='bad_kind'><label name='x'/></window>"},
     {"bad_fader", "<window name='bad_fader'><window name='x' fader='nope'/></window>"},
@@ -177,6 +178,11 @@ const char* const kBadWindows[][2] = {
     {"cycle_b", "<window name='cycle_b' template='cycle_a' position='5 6'/>"},
     {"self", "<window name='self'><window name='x' template='self_template'/></window>"},
     {"self_template", "<window name='self_template' template='self_template' size='7 8'/>"},
+    // Two chains that meet in one template, which is no loop.
+    {"shared", "<window name='shared' template='shared_outer'><window name='x' template='shared_inner' size='3 4'/>"
+               "</window>"},
+    {"shared_outer", "<window name='shared_outer'><window name='x' template='shared_inner' position='9 10'/></window>"},
+    {"shared_inner", "<window name='shared_inner' height='6'/>"},
     {"missing_model", "<window name='missing_model'><window name='x' model='no_such_model'/></window>"},
     {"zz_broken", "<window name='zz_broken'><button></window>"},
 };
@@ -549,14 +555,22 @@ TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
         kit.Step();
     EXPECT_NEAR(printing->GetPrinted(), 5, 0.01);
     EXPECT_FALSE(printing->IsPrintingDone());
-    // Gone after 2.5 s; from then on the new text at 20 a second.
-    for (int n = 45; n < 55; ++n)
+    // Gone after 2.5 s; from then on the new text at 20 a second. Not done
+    // in any frame before the new text stands, the one where erasing ends
+    // included.
+    int doneFrames = 0;
+    for (int n = 45; n < 55; ++n) {
         kit.Step();
+        doneFrames += printing->IsPrintingDone();
+    }
     const float restarted = printing->GetPrinted();
     EXPECT_GT(restarted, 3.9f);
     EXPECT_LT(restarted, 5.1f);
-    for (int n = 0; n < 20; ++n)
+    for (int n = 0; n < 20; ++n) {
         kit.Step();
+        doneFrames += printing->IsPrintingDone();
+    }
+    EXPECT_EQ(doneFrames, 0);
     EXPECT_NEAR(printing->GetPrinted() - restarted, 20, 0.01);
     EXPECT_FALSE(printing->IsPrintingDone());
     int more = 0;
@@ -575,6 +589,20 @@ TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
     EXPECT_NEAR(printing->GetPrinted(), 99.95, 0.01);
     EXPECT_FALSE(printing->IsPrintingDone());
     EXPECT_EQ(printing->GetLines(), std::vector<std::wstring>{L"yy"});
+
+    // Without a limit of time the old text goes in the frame after the
+    // change, and the new one stands a frame later: done only then. An empty
+    // new text is done as soon as the old one is gone.
+    atOnce->SetText("'zz'");
+    kit.Step();
+    EXPECT_FALSE(atOnce->IsPrintingDone()) << "the old text gone, the new one not yet shown";
+    kit.Step();
+    EXPECT_TRUE(atOnce->IsPrintingDone());
+    EXPECT_NEAR(atOnce->GetPrinted(), 2, 0.01);
+    atOnce->SetText("''");
+    EXPECT_FALSE(atOnce->IsPrintingDone());
+    kit.Step();
+    EXPECT_TRUE(atOnce->IsPrintingDone());
     EXPECT_TRUE(kit.Errors().empty());
 }
 
@@ -724,6 +752,16 @@ TEST_F(Toolkit, DescriptionFaultsAreFatalWithTheirMessageOrLoggedWithTheWindowBu
     ASSERT_EQ(kit.Errors().size(), 1u);
     EXPECT_NE(kit.Errors()[0].find("\"self_template\" template of \"self\" window"), std::string::npos);
     EXPECT_FLOAT_EQ(self->GetWindowControl("self/x")->size.y, 8);
+    // An element's child and its template's child may name one template:
+    // no error, and the control takes from both children and the template.
+    kit.scene.log->ClearHistory();
+    auto shared = Build("shared");
+    EXPECT_EQ(kit.Errors().size(), 0u) << (kit.Errors().empty() ? "" : kit.Errors()[0]);
+    GUIWindowControl* sx = shared->GetWindowControl("shared/x");
+    ASSERT_NE(sx, nullptr);
+    EXPECT_FLOAT_EQ(sx->size.x, 3);
+    EXPECT_FLOAT_EQ(sx->position.x, 9);
+    EXPECT_EQ(sx->height, 6);
 
     // A model the registry lacks is its error; the window is built.
     kit.scene.log->ClearHistory();

@@ -336,9 +336,27 @@ TEST_F(ProfilesTest, ListFallbacksLeftoversAndForeignFiles)
         EXPECT_TRUE(m->GetRecords().empty());
         EXPECT_EQ(TestSupport::ReadFileBytes(List()), ListImage(L"Anna"));
     }
-    // A current name no profile has: none, then the first.
+    // A current player without a profile that loaded, for want of a file
+    // or because it cannot be read: the first is current, and a warning
+    // names both players.
+    const std::string now = "\" has no profile that loaded; \"Anna\" is the current player now";
     ASSERT_TRUE(TestSupport::WriteFileBytes(List(), ListImage(L"Zoe")));
+    s.log->ClearHistory();
     EXPECT_EQ(Open()->GetCurrentProfile()->GetDisplayName(), L"Anna");
+    EXPECT_EQ(s.CountWith(2, "profiles.pmf\": the current player \"Zoe" + now), 1) << s.Dump();
+    const Bytes bob = TestSupport::ReadFileBytes(Profiles() + "\\" + bobFile);
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\" + bobFile, Bytes(bob.begin(), bob.end() - 1)));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(List(), ListImage(L"Bob")));
+    s.log->ClearHistory();
+    EXPECT_EQ(Open()->GetCurrentProfile()->GetDisplayName(), L"Anna");
+    EXPECT_EQ(s.CountWith(2, "the current player \"Bob" + now), 1) << s.Dump();
+    EXPECT_EQ(TestSupport::ReadFileBytes(List()), ListImage(L"Anna"));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(Profiles() + "\\" + bobFile, bob));
+    // Without a current name nothing is said.
+    s.log->ClearHistory();
+    ASSERT_TRUE(TestSupport::WriteFileBytes(List(), ListImage(L"")));
+    Open();
+    EXPECT_EQ(s.CountWith(2, "the current player"), 0) << s.Dump();
 
     // Leftovers: a temporary file of a save, a folder named like a profile
     // with a profile inside, a profile of another version. None is loaded,
