@@ -392,6 +392,24 @@ void DataKeeper::ReadResourceNode(bool loadNow, XMLNode* node, const std::string
         ReadResourceNode(loadNow, child, directory, inner, variables);
 }
 
+ShaderDescriptor DataKeeper::ShaderElement(XMLNode* node, const std::string& directory,
+    const std::vector<LoopVariable>& variables)
+{
+    std::string diffuse, opacity;
+    if (XMLValue* d = node->GetAttribute("diffuse_file_name", kReportSilent))
+        diffuse = ExpandName(CombinePath(directory, d->GetString()), variables);
+    if (XMLValue* o = node->GetAttribute("opacity_file_name", kReportSilent))
+        opacity = o->GetString() == "32bit" ? std::string("32bit")
+                                            : ExpandName(CombinePath(directory, o->GetString()), variables);
+    int net[2] = {1, 1};
+    if (XMLValue* n = node->GetAttribute("net_size", kReportSilent))
+        n->GetInts(net, 2);
+    XMLValue* speed = node->GetAttribute("animation_speed", kReportSilent);
+    return ShaderDescriptor(true, AnimationType(TextAttribute(node, "animation_type", "")), NonNegative(net[0]),
+        NonNegative(net[1]), NonNegative(IntAttribute(node, "frame_count", 1)), speed ? speed->GetFloat() : 0.0f,
+        diffuse, opacity, BoolAttribute(node, "clamp", true));
+}
+
 void DataKeeper::ReadResourceElement(bool loadNow, XMLNode* node, const std::string& directory,
     const std::string& prefix, const std::vector<LoopVariable>& variables)
 {
@@ -410,22 +428,7 @@ void DataKeeper::ReadResourceElement(bool loadNow, XMLNode* node, const std::str
         AddModelResource(name, file(), BoolAttribute(node, "color_verticies", false), speed != nullptr,
             speed ? speed->GetFloat() : 0.0f, temporary, loadNow, false);
     } else if (element == "shader") {
-        std::string diffuse, opacity;
-        if (XMLValue* d = node->GetAttribute("diffuse_file_name", kReportSilent))
-            diffuse = ExpandName(CombinePath(directory, d->GetString()), variables);
-        if (XMLValue* o = node->GetAttribute("opacity_file_name", kReportSilent))
-            opacity = o->GetString() == "32bit" ? std::string("32bit")
-                                                : ExpandName(CombinePath(directory, o->GetString()), variables);
-        int net[2] = {1, 1};
-        if (XMLValue* n = node->GetAttribute("net_size", kReportSilent))
-            n->GetInts(net, 2);
-        ShaderDescriptor descriptor(true, AnimationType(TextAttribute(node, "animation_type", "")),
-            NonNegative(net[0]), NonNegative(net[1]), NonNegative(IntAttribute(node, "frame_count", 1)),
-            node->GetAttribute("animation_speed", kReportSilent)
-                ? node->GetAttribute("animation_speed", kReportSilent)->GetFloat()
-                : 0.0f,
-            diffuse, opacity, BoolAttribute(node, "clamp", true));
-        AddShader(name, descriptor, temporary, loadNow, false);
+        AddShader(name, ShaderElement(node, directory, variables), temporary, loadNow, false);
     } else if (element == "particles") {
         AddParticleSystemResource(name, file(), temporary, loadNow, false);
     } else if (element == "texture_pack") {

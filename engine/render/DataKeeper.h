@@ -94,6 +94,11 @@ public:
 
     // Loop variables replaced in a name: "%" + name + optional width + "%".
     static std::string ExpandName(const std::string& text, const std::vector<LoopVariable>& variables);
+    // The descriptor a "shader" element of a resources file stands for, its
+    // pictures named from directory (under the data folder) with the loop
+    // variables replaced. The content tools check the same descriptor.
+    static KorvaneEngine::ShaderDescriptor ShaderElement(XMLNode* node, const std::string& directory,
+        const std::vector<LoopVariable>& variables);
     // Widths above this are cut to it: a name is not a buffer to fill.
     static constexpr uint32_t kMaxNameDigits = KorvaneEngine::kMaxNameVariableDigits;
 

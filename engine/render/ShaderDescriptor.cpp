@@ -129,37 +129,41 @@ ShaderDescriptor::ShaderDescriptor(bool mips, uint32_t type, uint32_t columns, u
 
 ShaderDescriptor::ShaderDescriptor(const std::string& file) : ShaderDescriptor()
 {
-    ReadFile(file);
-}
-
-void ShaderDescriptor::ReadFile(const std::string& file)
-{
     FileManager* files = FileManager::Instance();
     if (!files)
         throw FileError("Failed to open \"" + file + "\" file");
     std::unique_ptr<FileBinary> f(files->OpenFile(GetDataPath(file), false, kCacheLimit));
+    Read(*f, file);
+}
 
+ShaderDescriptor::ShaderDescriptor(FileBinary& stream, const std::string& name) : ShaderDescriptor()
+{
+    Read(stream, name);
+}
+
+void ShaderDescriptor::Read(FileBinary& f, const std::string& file)
+{
     uint8_t header[13];
-    f->Read(header, sizeof header);
+    f.Read(header, sizeof header);
     uint32_t total = uint32_t(header[0]) | uint32_t(header[1]) << 8 | uint32_t(header[2]) << 16 |
         uint32_t(header[3]) << 24;
     uint32_t version = uint32_t(header[9]) | uint32_t(header[10]) << 8 | uint32_t(header[11]) << 16 |
         uint32_t(header[12]) << 24;
-    if (std::memcmp(header + 4, "KESRF", 5) != 0 || total != f->GetSize())
+    if (std::memcmp(header + 4, "KESRF", 5) != 0 || total != f.GetSize())
         throw FileError("Incorrect \"" + file + "\" file format");
     if (version != kFileVersion)
         throw FileError("Incorrect \"" + file + "\" format version, current is " + UnsignedToString(kFileVersion));
 
-    flags_ = ReadU32(*f);
-    SetColor1(ReadColor(*f));
-    SetColor2(ReadColor(*f));
-    SetColor3(ReadColor(*f));
-    SetColor4(ReadColor(*f));
-    SetValue1(ReadF32(*f));
-    SetValue2(ReadF32(*f));
-    blend_[0] = ReadU32(*f);
-    blend_[1] = ReadU32(*f);
-    uint32_t count = ReadU32(*f);
+    flags_ = ReadU32(f);
+    SetColor1(ReadColor(f));
+    SetColor2(ReadColor(f));
+    SetColor3(ReadColor(f));
+    SetColor4(ReadColor(f));
+    SetValue1(ReadF32(f));
+    SetValue2(ReadF32(f));
+    blend_[0] = ReadU32(f);
+    blend_[1] = ReadU32(f);
+    uint32_t count = ReadU32(f);
     // More stages than a descriptor holds is a malformed file, answered like
     // any other (the shader manager then uses the default shader), not the
     // overflow that code adding stages by hand would deserve.
@@ -168,34 +172,34 @@ void ShaderDescriptor::ReadFile(const std::string& file)
 
     const std::string folder = GetDirectory(file);
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t stageFlags = ReadU32(*f);
-        uint32_t type = ReadU32(*f);
+        uint32_t stageFlags = ReadU32(f);
+        uint32_t type = ReadU32(f);
         uint32_t frames = 1, columns = 1, rows = 1;
         float speed = 0.0f;
         if (type != 0) {
-            frames = ReadU32(*f);
-            speed = ReadF32(*f);
+            frames = ReadU32(f);
+            speed = ReadF32(f);
         }
         if (type == 1) {
-            columns = ReadU32(*f);
-            rows = ReadU32(*f);
+            columns = ReadU32(f);
+            rows = ReadU32(f);
         }
         if (type >= 2 && type <= 4 && frames > kMaxSequenceFrames)
             throw FileError("Incorrect \"" + file + "\" file format");
         std::string names[2];
-        f->ReadString(names[0]);
-        f->ReadString(names[1]);
+        f.ReadString(names[0]);
+        f.ReadString(names[1]);
         for (std::string& n : names)
             if (!n.empty() && GetDirectory(n).empty() && n[0] != '\\')
                 n = folder + "\\" + n;
         uint32_t index = AddStage(stageFlags, type, columns, rows, frames, speed, names[0], names[1], 0);
         ShaderStage& s = stages_[index];
-        s.addressU = ReadU32(*f);
-        s.addressV = ReadU32(*f);
-        s.scaleU = ReadF32(*f);
-        s.scaleV = ReadF32(*f);
-        s.offsetU = ReadF32(*f);
-        s.offsetV = ReadF32(*f);
+        s.addressU = ReadU32(f);
+        s.addressV = ReadU32(f);
+        s.scaleU = ReadF32(f);
+        s.scaleV = ReadF32(f);
+        s.offsetU = ReadF32(f);
+        s.offsetV = ReadF32(f);
     }
 }
 

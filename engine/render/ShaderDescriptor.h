@@ -8,6 +8,8 @@
 
 namespace KorvaneEngine {
 
+class FileBinary;
+
 // One texture stage of a shader: which pictures it draws and how it animates.
 struct ShaderStage {
     // Bit 0 mip maps, bit 1 start the animation at a random point, bit 2 the
@@ -51,6 +53,10 @@ public:
     // Reads a "KESRF" file (a name under the data folder); throws FileError
     // for a bad file, FatalError for a third stage.
     explicit ShaderDescriptor(const std::string& file);
+    // The same from a stream open at the start of such a file; name is the
+    // file's name under the data folder, whose folder bare picture names are
+    // taken from. The stream stays the caller's.
+    ShaderDescriptor(FileBinary& stream, const std::string& name);
 
     uint32_t AddStage(uint32_t flags, uint32_t type = 0, uint32_t columns = 1, uint32_t rows = 1,
         uint32_t frameCount = 1, float speed = 0.0f, const std::string& diffuse = std::string(),
@@ -95,7 +101,7 @@ public:
 
 private:
     void CopyFrom(const ShaderDescriptor& other);
-    void ReadFile(const std::string& file);
+    void Read(FileBinary& f, const std::string& file);
 
     uint32_t flags_ = 0;
     Color colors_[4];

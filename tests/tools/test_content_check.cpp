@@ -3,7 +3,8 @@
 // font from makes it name that file, and deliberately broken sets are refused
 // for the rule they break. Where the engine's own substitution of picture
 // names decides what a texture is, the engine reading the written set agrees
-// with the check. Also the picture-size and shader-file readers it stands on.
+// with the check, and the check reads shaders with the engine's own readers.
+// Also the picture-size reader it stands on.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/foundation/FileBinary.h"
 #include "engine/foundation/FileManager.h"
 #include "engine/foundation/MessageManager.h"
 #include "engine/foundation/StringUtils.h"
@@ -289,8 +291,25 @@ TEST(PictureSize, HeadersOfEveryReaderGiveTheirSize)
     EXPECT_FALSE(ContentTools::ReadPictureSize("dds", EncodeJpeg(rgb), &w, &h));
 }
 
-TEST(ShaderFileReader, ReadsWhatTheWriterWritesAndRefusesWhatTheEngineRefuses)
+TEST_F(ContentCheck, ShadersAreReadByTheEnginesOwnReaders)
 {
+    // A list's animated shader: three frames renumbered, "32bit" asking for
+    // no opacity picture, so the missing third frame is the only fault; a
+    // negative frame count is one frame.
+    const std::string folder = "data\\game_objects\\";
+    std::vector<std::string> faults = FaultsWith([&](ContentSet& s) {
+        s.AddResource(kObjects, "<shader name=\"probe\" diffuse_file_name=\"probe_00.jpg\" "
+                                "opacity_file_name=\"32bit\" animation_type=\"diffuse\" frame_count=\"3\"/>");
+        s.AddResource(kObjects, "<shader name=\"single\" diffuse_file_name=\"single_00.jpg\" "
+                                "animation_type=\"diffuse\" frame_count=\"-4\"/>");
+        for (const char* name : {"probe_00.jpg", "probe_01.jpg", "single_00.jpg"})
+            s.Add(folder + name, Grey(64, 64));
+    });
+    EXPECT_EQ(Mentioning(faults, {"\"probe\"", folder + "probe_02.jpg", "not written"}).size(), 1u) << Joined(faults);
+    EXPECT_EQ(faults.size(), 1u) << Joined(faults);
+
+    // The engine reads what the writer writes, bare picture names beside the
+    // file.
     ContentTools::ShaderFile s;
     s.flags = 1;
     s.sourceBlend = 4;
@@ -310,21 +329,23 @@ TEST(ShaderFileReader, ReadsWhatTheWriterWritesAndRefusesWhatTheEngineRefuses)
     sequence.diffuse = "fire_00.png";
     sequence.offsetU = 0.25f;
     s.stages = {net, sequence};
-    const std::vector<uint8_t> bytes = ContentTools::WriteShaderFile(s);
-    ContentTools::ShaderFile back;
-    std::string reason;
-    ASSERT_TRUE(ContentTools::ReadShaderFile(bytes, back, &reason)) << reason;
-    EXPECT_EQ(ContentTools::WriteShaderFile(back), bytes);
-    ASSERT_EQ(back.stages.size(), 2u);
-    EXPECT_EQ(back.stages[0].columns, 4u);
-    EXPECT_EQ(back.stages[1].diffuse, "fire_00.png");
-    EXPECT_EQ(back.stages[1].opacity, "");
+    std::vector<uint8_t> bytes = ContentTools::WriteShaderFile(s);
+    KorvaneEngine::FileBinary stream("probe.srf", false, 0, uint32_t(bytes.size()), bytes.data(), false);
+    KorvaneEngine::ShaderDescriptor back(stream, "game_objects\\probe.srf");
+    EXPECT_EQ(back.GetFlags(), 1u);
+    EXPECT_EQ(back.GetDestinationBlend(), 5u);
+    ASSERT_EQ(back.GetStageCount(), 2u);
+    EXPECT_EQ(back.GetStage(0).columns, 4u);
+    EXPECT_EQ(back.GetStage(0).opacity, "game_objects\\sheet_alpha.jpg");
+    EXPECT_EQ(back.GetStage(1).frameCount, 12u);
+    EXPECT_EQ(back.GetStage(1).diffuse, "game_objects\\fire_00.png");
+    EXPECT_EQ(back.GetStage(1).opacity, "");
+    EXPECT_FLOAT_EQ(back.GetStage(1).offsetU, 0.25f);
 
+    // A shader file the engine refuses, the check refuses, naming it.
     auto refused = [&](ContentTools::ShaderFile bad, const char* why) {
-        std::string r;
-        ContentTools::ShaderFile out;
-        EXPECT_FALSE(ContentTools::ReadShaderFile(ContentTools::WriteShaderFile(bad), out, &r)) << why;
-        EXPECT_FALSE(r.empty()) << why;
+        faults = FaultsWith([&](ContentSet& set) { set.Add(folder + "carriage.srf", ContentTools::WriteShaderFile(bad)); });
+        EXPECT_EQ(Mentioning(faults, {folder + "carriage.srf", "Incorrect"}).size(), 1u) << why << "\n" << Joined(faults);
     };
     ContentTools::ShaderFile bad = s;
     bad.version = 210;
@@ -336,7 +357,13 @@ TEST(ShaderFileReader, ReadsWhatTheWriterWritesAndRefusesWhatTheEngineRefuses)
     bad.stages.push_back(net);
     refused(bad, "three stages");
     bad = s;
+    bad.stages[1].frameCount = KorvaneEngine::ShaderDescriptor::kMaxSequenceFrames + 1;
+    refused(bad, "a sequence longer than the engine loads");
+    bad = s;
     bad.storedStageCount = 2;
     bad.stages.pop_back();
-    refused(bad, "a stage counted but missing");
+    faults = FaultsWith([&](ContentSet& set) { set.Add(folder + "carriage.srf", ContentTools::WriteShaderFile(bad)); });
+    EXPECT_EQ(Mentioning(faults, {folder + "carriage.srf"}).size(), 1u) << "a stage counted but missing\n" << Joined(faults);
+    faults = FaultsWith([&](ContentSet& set) { set.Add(folder + "carriage.srf", {}); });
+    EXPECT_EQ(Mentioning(faults, {folder + "carriage.srf"}).size(), 1u) << "empty\n" << Joined(faults);
 }

@@ -7,17 +7,18 @@
 #include <set>
 
 #include "engine/foundation/Error.h"
+#include "engine/foundation/FileBinary.h"
 #include "engine/foundation/Paths.h"
 #include "engine/foundation/StringUtils.h"
 #include "engine/foundation/XMLNode.h"
 #include "engine/foundation/XMLParser.h"
+#include "engine/render/DataKeeper.h"
 #include "engine/render/ShaderDescriptor.h"
 #include "tools/content/ContentSet.h"
 #include "tools/content/FontTable.h"
 #include "tools/content/ResourceLists.h"
 #include "tools/content/Windows.h"
 #include "tools/formats/PictureSize.h"
-#include "tools/formats/ShaderFileWriter.h"
 
 namespace Content {
 
@@ -73,20 +74,10 @@ std::string Attribute(XMLNode* node, const std::string& name, const std::string&
     return v ? v->GetString() : fallback;
 }
 
-struct LoopVariable {
-    std::string name;
-    int value = 0;
-};
-
 // Loop variables in a resource name, as the resource registry replaces them:
 // "%k3%" with k = 12 gives "012".
-std::string ExpandName(const std::string& text, const std::vector<LoopVariable>& variables)
-{
-    std::string out = text;
-    for (const LoopVariable& v : variables)
-        KorvaneEngine::ReplaceNameVariable(out, v.name, v.value);
-    return out;
-}
+using GameTools::DataKeeper;
+using LoopVariable = DataKeeper::LoopVariable;
 
 class Checker {
 public:
@@ -207,7 +198,7 @@ private:
         }
         const std::string name = Attribute(node, "name");
         if (!name.empty()) {
-            ReadResource(node, list, directory, prefix + ExpandName(name, variables), variables);
+            ReadResource(node, list, directory, prefix + DataKeeper::ExpandName(name, variables), variables);
             return;
         }
         const std::string inner = element.empty() || element == "resources" ? prefix : prefix + element + "/";
@@ -228,34 +219,16 @@ private:
             return;
         }
         if (kind == "shader") {
-            std::string diffuse, opacity = Attribute(node, "opacity_file_name");
-            if (GameTools::XMLValue* d = node->GetAttribute("diffuse_file_name"))
-                diffuse = ExpandName(KorvaneEngine::CombinePath(directory, d->GetString()), variables);
-            if (!opacity.empty())
-                opacity = opacity == "32bit" ? std::string()
-                                             : ExpandName(KorvaneEngine::CombinePath(directory, opacity), variables);
-            GameTools::XMLValue* frames = node->GetAttribute("frame_count");
-            // A negative count is none, as the registry reads it.
-            CheckStage(who, 1, AnimationType(Attribute(node, "animation_type")),
-                       uint32_t(std::max(0, frames ? frames->GetInt() : 1)), ToLowerCopy(diffuse), ToLowerCopy(opacity));
+            CheckShader(who, DataKeeper::ShaderElement(node, directory, variables));
             return;
         }
-        const std::string file =
-            KorvaneEngine::CombinePath(directory, ExpandName(Attribute(node, "file_name", "unknown_file_name"), variables));
+        const std::string file = KorvaneEngine::CombinePath(
+            directory, DataKeeper::ExpandName(Attribute(node, "file_name", "unknown_file_name"), variables));
         if (!InData(file))
             Fault(who + " names " + Quoted("data\\" + file) + ", which is not written");
         // Models, particle systems and texture packs each draw with the
         // shader file of their own name.
         CheckShaderFile(who, WithExtension(file, "srf"));
-    }
-
-    static uint32_t AnimationType(const std::string& text)
-    {
-        const char* const types[] = {"net", "diffuse", "opacity", "diffuse_and_opacity"};
-        for (uint32_t i = 0; i < 4; ++i)
-            if (text == types[i])
-                return i + 1;
-        return 0;
     }
 
     // ---------------------------------------------------------- shaders, pictures
@@ -267,38 +240,39 @@ private:
             Fault(who + " draws with " + Quoted("data\\" + file) + ", which is not written");
             return;
         }
-        ContentTools::ShaderFile shader;
-        std::string reason;
-        if (!ContentTools::ReadShaderFile(*bytes, shader, &reason)) {
-            Fault(Quoted("data\\" + file) + " " + reason);
+        // Read as the engine reads it, from the set's bytes.
+        uint8_t none = 0;
+        KorvaneEngine::FileBinary stream("data\\" + file, false, 0, static_cast<uint32_t>(bytes->size()),
+                                         bytes->empty() ? &none : const_cast<uint8_t*>(bytes->data()), false);
+        std::unique_ptr<KorvaneEngine::ShaderDescriptor> shader;
+        try {
+            shader.reset(new KorvaneEngine::ShaderDescriptor(stream, file));
+        } catch (const KorvaneEngine::Error& e) {
+            Fault(Quoted("data\\" + file) + ": " + e.GetMessage());
             return;
         }
-        // Bare picture names lie beside the shader file.
-        const std::string folder = KorvaneEngine::GetDirectory(file);
-        for (const ContentTools::ShaderFileStage& s : shader.stages) {
-            std::string names[2] = {s.diffuse, s.opacity};
-            for (std::string& n : names)
-                if (!n.empty() && KorvaneEngine::GetDirectory(n).empty() && n[0] != '\\')
-                    n = folder + "\\" + n;
-            CheckStage(Quoted("data\\" + file), s.flags, s.type, s.frameCount, ToLowerCopy(names[0]),
-                       ToLowerCopy(names[1]));
-        }
+        CheckShader(Quoted("data\\" + file), *shader);
+    }
+
+    // A picture drawn through a plain shader the engine makes of it.
+    void CheckPicture(const std::string& who, bool mips, const std::string& diffuse, const std::string& opacity)
+    {
+        CheckShader(who, KorvaneEngine::ShaderDescriptor(mips, diffuse, opacity, true));
+    }
+
+    void CheckShader(const std::string& who, const KorvaneEngine::ShaderDescriptor& shader)
+    {
+        for (uint32_t i = 0; i < shader.GetStageCount(); ++i)
+            CheckStage(who, shader.GetStage(i));
     }
 
     // The pictures one shader stage loads, named and substituted by the
     // engine's own rule over the files of the set.
-    void CheckStage(const std::string& who, uint32_t flags, uint32_t type, uint32_t frameCount,
-                    const std::string& diffuse, const std::string& opacity)
+    void CheckStage(const std::string& who, const KorvaneEngine::ShaderStage& stage)
     {
         // Bit 2: the stage names no pictures.
-        if (diffuse.empty() || (flags & 4))
+        if (stage.diffuse.empty() || (stage.flags & 4))
             return;
-        KorvaneEngine::ShaderStage stage;
-        stage.flags = flags;
-        stage.type = type;
-        stage.frameCount = frameCount;
-        stage.diffuse = diffuse;
-        stage.opacity = opacity;
         std::vector<std::string> names;
         KorvaneEngine::ShaderDescriptor::StageTextureNames(
             stage, [this](const std::string& path) { return Find(path) != nullptr; }, names);
@@ -426,14 +400,14 @@ private:
         if (!paths[0].empty() && !InData(paths[0]))
             Fault(who + " names the font file " + Quoted("data\\" + paths[0]) + ", which is not written");
         if (!paths[1].empty())
-            CheckStage(who, 1, 0, 1, ToLowerCopy(paths[1]), ToLowerCopy(paths[2]));
+            CheckPicture(who, true, paths[1], paths[2]);
     }
 
     void CheckCodePictures()
     {
         for (const CodePicture& p : kCodePictures)
             if (!p.optional || (InData(p.diffuse) && (!*p.opacity || InData(p.opacity))))
-                CheckStage("the game", 1, 0, 1, p.diffuse, p.opacity);
+                CheckPicture("the game", true, p.diffuse, p.opacity);
         // The catalogue's previews: one a picture of each theme (the other
         // pictures are read whole into the board's own texture), and one a
         // puzzle folder.
@@ -450,13 +424,13 @@ private:
         }
         for (const auto& theme : pictures)
             for (int i = 0; i < theme.second; ++i)
-                CheckStage("the theme " + Quoted(theme.first), 0, 0, 1,
-                           "themes\\" + theme.first + "\\" + KorvaneEngine::UnsignedToString(unsigned(i), 2) +
-                               "_preview.jpg",
-                           "");
+                CheckPicture("the theme " + Quoted(theme.first), false,
+                             "themes\\" + theme.first + "\\" + KorvaneEngine::UnsignedToString(unsigned(i), 2) +
+                                 "_preview.jpg",
+                             "");
         for (size_t i = 0; i < puzzles.size(); ++i)
-            CheckStage("the puzzles", 0, 0, 1,
-                       "puzzles\\" + KorvaneEngine::UnsignedToString(unsigned(i), 2) + "\\preview.jpg", "");
+            CheckPicture("the puzzles", false,
+                         "puzzles\\" + KorvaneEngine::UnsignedToString(unsigned(i), 2) + "\\preview.jpg", "");
     }
 
     std::vector<std::string> paths_;

@@ -35,10 +35,4 @@ struct ShaderFile {
 std::vector<uint8_t> WriteShaderFile(const ShaderFile& shader);
 bool SaveShaderFile(const std::string& path, const ShaderFile& shader);
 
-// The same layout read back, as the engine reads it: false with the reason
-// when the magic, the total size or the version is not a current file's, or
-// the bytes end inside a field (the stored counts stay kAuto: the stages read
-// are the ones the file counts).
-bool ReadShaderFile(const std::vector<uint8_t>& bytes, ShaderFile& out, std::string* reason);
-
 } // namespace ContentTools
