@@ -3,7 +3,8 @@
 # of one suite out: a copy of this machine's apt state without the security
 # suite's i386 Packages and its Sources index, with every fetch refused (so
 # the update cannot bring them back), and a dpkg state of a machine installed
-# from the release (no i386 package yet, no security update installed). The
+# from the release (no i386 package yet, no security or point update
+# installed), made from this machine's own, whatever its set-up installed. The
 # plain install of the step's packages is broken there; the bootstrap's
 # simulated step must resolve it, find every library's source, and, where an
 # installed library is newer than any i386 version (a version a small local
@@ -69,23 +70,71 @@ done
 main_i386="$(index_file Packages "$RELEASE" i386)"
 ls "$main_i386"* >/dev/null 2>&1 || skip "this machine has no $RELEASE i386 index to start from"
 
-# The machine as installed from the release: no i386 package, and every
-# installed package that the release's own suite holds at its version there
-# (or older), as before any security update.
-index_text Packages "$RELEASE" amd64 | awk '/^Package:/{p=$2} /^Version:/{print p, $2}' >"$T/release-versions"
-perl -e '
-    my %rel;
-    open my $r, "<", $ARGV[0] or die; while (<$r>) { my ($p, $v) = split; $rel{$p} = $v; } close $r;
-    local $/ = ""; open my $s, "<", $ARGV[1] or die;
-    while (my $st = <$s>) {
-        next if $st =~ /^Architecture: i386$/m;
-        my ($p) = $st =~ /^Package: (\S+)$/m; my ($v) = $st =~ /^Version: (\S+)$/m;
-        if (defined $p && defined $v && exists $rel{$p} && $v ne $rel{$p}
-            && system("dpkg", "--compare-versions", $v, "gt", $rel{$p}) == 0) {
-            $st =~ s/^Version: \S+$/Version: $rel{$p}/m;
+# Puts each index stanza on stdin into the prepared dpkg state as an
+# installed package, in place of the stanza of that name.
+install_stanzas() {
+    perl -00 -e '
+        my %new;
+        while (my $st = <STDIN>) {
+            my ($p) = $st =~ /^Package: (\S+)$/m or next;
+            # What only an index holds, then the state dpkg records.
+            $st =~ s/^(?:Filename|Size|MD5sum|SHA1|SHA256|SHA512|Description-md5|Tag):.*\n(?:[ \t].*\n)*//mg;
+            $st =~ s/^(Package: .*\n)/$1Status: install ok installed\n/m;
+            $st =~ s/\n*\z/\n\n/;
+            $new{$p} = $st;
         }
-        print $st; print "\n" unless $st =~ /\n\n$/;
-    }' "$T/release-versions" /var/lib/dpkg/status >"$T/dpkg/status"
+        my $out = "";
+        open my $s, "<", $ARGV[0] or die "$ARGV[0]: $!";
+        while (my $st = <$s>) {
+            my ($p) = $st =~ /^Package: (\S+)$/m;
+            next if defined $p && exists $new{$p};
+            $st =~ s/\n*\z/\n\n/;
+            $out .= $st;
+        }
+        close $s;
+        open my $o, ">", $ARGV[0] or die "$ARGV[0]: $!";
+        print $o $out, map { $new{$_} } sort keys %new;' "$T/dpkg/status"
+}
+# Fails, naming the packages, when the prepared state is broken: then the
+# test's own preparation is at fault, not the bootstrap.
+check_state() { # what the state is
+    apt-get check >"$T/check" 2>&1 && return 0
+    echo "FAILED: the test's own dpkg state ($1) is broken before the bootstrap runs; its broken packages:"
+    grep -E '^ ' "$T/check" || cat "$T/check"
+    exit 1
+}
+
+# The machine as installed from the release: no i386 package, and every
+# installed package that a security or point update brought back at the
+# release's version, with the release index's whole stanza: the relations
+# too, so an update that needs its sibling at its own version, taken back
+# with that sibling, still matches it. A version that no index lists (a
+# package from outside Debian) stays as it is, with what it needs.
+NATIVE="$(dpkg --print-architecture)"
+perl -00 -ne 'print unless /^Architecture: i386$/m' /var/lib/dpkg/status >"$T/dpkg/status"
+apt-get indextargets --no-release-info --format '$(IDENTIFIER) $(ARCHITECTURE) $(RELEASE)' |
+    awk -v a="$NATIVE" '$1 == "Packages" && $2 == a {print $3}' | sort -u |
+    while read -r rel; do index_text Packages "$rel" "$NATIVE" || true; done |
+    awk '/^Package:/ {p = $2} /^Version:/ {print p, $2}' | sort -u >"$T/listed"
+index_text Packages "$RELEASE" "$NATIVE" | perl -00 -e '
+    my (%listed, %installed);
+    { local $/ = "\n"; open my $l, "<", $ARGV[0] or die; while (<$l>) { chomp; $listed{$_} = 1 } }
+    open my $s, "<", $ARGV[1] or die;
+    while (my $st = <$s>) {
+        my ($p) = $st =~ /^Package: (\S+)$/m; my ($v) = $st =~ /^Version: (\S+)$/m;
+        $installed{$p} = $v if defined $p && defined $v && $st =~ /^Status: install ok installed$/m;
+    }
+    while (my $st = <STDIN>) {
+        my ($p) = $st =~ /^Package: (\S+)$/m; my ($v) = $st =~ /^Version: (\S+)$/m;
+        next unless defined $p && defined $v && exists $installed{$p};
+        my $i = delete $installed{$p};
+        print $st if $i ne $v && $listed{"$p $i"} && system("dpkg", "--compare-versions", $i, "gt", $v) == 0;
+    }' "$T/listed" "$T/dpkg/status" >"$T/reverted"
+install_stanzas <"$T/reverted"
+reverted="$(awk '/^Package:/ {print $2}' "$T/reverted")"
+echo "== the machine as installed from $RELEASE: $(echo "$reverted" | grep -c .) updated packages taken back to its versions"
+[ -z "$reverted" ] || echo "$reverted" | paste -sd' ' | fold -s -w 100 | sed 's/^/  /'
+check_state "the machine taken back to $RELEASE's versions"
 
 bootstrap() { # runs the simulated package step; its output in $T/out, its status returned
     local rc=0
@@ -162,20 +211,17 @@ done
 # Installed at that version, the other installed packages of its source with
 # it, as an upgrade would leave them: their exact dependencies on it hold.
 perl -i -00 -e '
-    my ($lib, $src, $new) = splice @ARGV, 0, 3;
+    my ($src, $new) = splice @ARGV, 0, 2;
     while (my $st = <>) {
         my ($p) = $st =~ /^Package: (\S+)$/m;
-        next if $p eq $lib;
         my ($s) = $st =~ /^Source: (\S+)/m;
         my ($v) = $st =~ /^Version: (\S+)$/m;
         $st =~ s/(?<=[\s(])\Q$v\E(?=[)\s])/$new/g if ($s // $p) eq $src && defined $v;
         print $st;
-    }' "$LIB" "$src" "$new" "$T/dpkg/status"
-sed -e "s/^Version: .*/Version: $new/" -e '/^\(Filename\|Size\|MD5sum\|SHA1\|SHA256\|Description-md5\|Tag\):/d' \
-    -e "/^Package: /a Status: install ok installed" <<<"$rel_amd64" >>"$T/dpkg/status"
-echo >>"$T/dpkg/status"
+    }' "$src" "$new" "$T/dpkg/status"
+sed "s/^Version: .*/Version: $new/" <<<"$rel_amd64" | install_stanzas
 # The stop must come from the missing version, not from a broken state.
-apt-get check >"$T/check" 2>&1 || { cat "$T/check"; echo "FAILED: the prepared dpkg state is inconsistent"; exit 1; }
+check_state "with $LIB $new"
 
 rc=0; bootstrap || rc=$?
 check "the step stops" '[ $rc != 0 ]'
