@@ -342,28 +342,28 @@ TEST_F(ContentCheck, ShadersAreReadByTheEnginesOwnReaders)
     EXPECT_EQ(back.GetStage(1).opacity, "");
     EXPECT_FLOAT_EQ(back.GetStage(1).offsetU, 0.25f);
 
-    // A shader file the engine refuses, the check refuses, naming it.
-    auto refused = [&](ContentTools::ShaderFile bad, const char* why) {
-        faults = FaultsWith([&](ContentSet& set) { set.Add(folder + "carriage.srf", ContentTools::WriteShaderFile(bad)); });
-        EXPECT_EQ(Mentioning(faults, {folder + "carriage.srf", "Incorrect"}).size(), 1u) << why << "\n" << Joined(faults);
+    // A shader file the engine refuses, the check refuses, naming it (and
+    // where the format is wrong, saying so).
+    auto refused = [&](const std::vector<uint8_t>& file, const char* why, const std::string& word) {
+        faults = FaultsWith([&](ContentSet& set) { set.Add(folder + "carriage.srf", file); });
+        EXPECT_EQ(Mentioning(faults, {folder + "carriage.srf", word}).size(), 1u) << why << "\n" << Joined(faults);
     };
+    const std::string format = "Incorrect";
     ContentTools::ShaderFile bad = s;
     bad.version = 210;
-    refused(bad, "version");
+    refused(ContentTools::WriteShaderFile(bad), "version", format);
     bad = s;
     bad.storedTotalSize = uint32_t(bytes.size()) - 1;
-    refused(bad, "total size");
+    refused(ContentTools::WriteShaderFile(bad), "total size", format);
     bad = s;
     bad.stages.push_back(net);
-    refused(bad, "three stages");
+    refused(ContentTools::WriteShaderFile(bad), "three stages", format);
     bad = s;
     bad.stages[1].frameCount = KorvaneEngine::ShaderDescriptor::kMaxSequenceFrames + 1;
-    refused(bad, "a sequence longer than the engine loads");
+    refused(ContentTools::WriteShaderFile(bad), "a sequence longer than the engine loads", format);
     bad = s;
     bad.storedStageCount = 2;
     bad.stages.pop_back();
-    faults = FaultsWith([&](ContentSet& set) { set.Add(folder + "carriage.srf", ContentTools::WriteShaderFile(bad)); });
-    EXPECT_EQ(Mentioning(faults, {folder + "carriage.srf"}).size(), 1u) << "a stage counted but missing\n" << Joined(faults);
-    faults = FaultsWith([&](ContentSet& set) { set.Add(folder + "carriage.srf", {}); });
-    EXPECT_EQ(Mentioning(faults, {folder + "carriage.srf"}).size(), 1u) << "empty\n" << Joined(faults);
+    refused(ContentTools::WriteShaderFile(bad), "a stage counted but missing", "");
+    refused({}, "empty", "");
 }
