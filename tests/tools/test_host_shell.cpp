@@ -1,6 +1,8 @@
 // The host shell the input and screenshot tests drive xdotool through: a line
-// runs to its end, and running lines leaves every handle of this process open
-// (a test whose standard output is closed under it loses its report).
+// runs to its end, its exit status is what Run reports, a shell never takes
+// another's late line for its own, and running lines leaves every handle of
+// this process open (a test whose standard output is closed under it loses
+// its report).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -62,6 +64,32 @@ TEST(HostShell, LinesRunToTheirEndAndLeaveThisProcessesHandlesOpen)
     EXPECT_TRUE(WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "\n", 1, &written, nullptr));
     for (size_t i = 2; i < held.size(); ++i)
         CloseHandle(held[i]);
+    TestSupport::RemoveTree(folder);
+}
+
+TEST(HostShell, RunReportsTheLinesOwnExitStatusAndNeverAnotherLinesEnd)
+{
+    const std::string folder = TestSupport::MakeTempDir("host_shell_status");
+    TestSupport::HostShell first(folder), second(folder);
+    if (!first.Available())
+        GTEST_SKIP() << "not running under Wine";
+    int status = -2;
+    EXPECT_TRUE(first.Run("true", [] {}, 10000, &status));
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(first.Run("sleep 0.01; exit 3", [] {}, 10000, &status)) << "a failing line is no success";
+    EXPECT_EQ(status, 3);
+    EXPECT_FALSE(first.Run("xdotool no-such-command 2>/dev/null", [] {}, 10000, &status));
+    EXPECT_NE(status, 0);
+
+    // A line that outlives its time limit, then a line of a second shell in
+    // the same folder: the first line's late end must not count as the
+    // second's, which fails after two seconds.
+    EXPECT_FALSE(first.Run("sleep 0.5", [] {}, 50, &status));
+    EXPECT_EQ(status, -1);
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(second.Run("sleep 2; exit 5", [] { Sleep(1); }, 20000, &status));
+    EXPECT_EQ(status, 5);
+    EXPECT_GE(GetTickCount() - start, 1900u) << "the second line was taken as ended by the first line's marker";
     TestSupport::RemoveTree(folder);
 }
 

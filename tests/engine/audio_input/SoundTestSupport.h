@@ -273,6 +273,30 @@ inline uint64_t CaptureSize(const std::string& path)
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// Once the program that played into the capture has closed its device, the
+// paced pipe behind it still holds what it was given: polls until the file
+// has not grown for `quiet` seconds, within a deadline in seconds. False
+// when it still grew at the deadline.
+inline bool WaitForCaptureToSettle(const std::string& path, double seconds, double quiet = 1.0)
+{
+    const DWORD start = GetTickCount();
+    DWORD grewAt = start;
+    uint64_t size = CaptureSize(path);
+    for (;;) {
+        Sleep(50);
+        const DWORD now = GetTickCount();
+        const uint64_t next = CaptureSize(path);
+        if (next != size) {
+            size = next;
+            grewAt = now;
+        } else if (now - grewAt >= quiet * 1000) {
+            return true;
+        }
+        if (now - start > seconds * 1000)
+            return false;
+    }
+}
+
 // The left channel captured from a byte mark on (rounded down to a frame).
 inline std::vector<double> CaptureLeft(const std::string& path, uint64_t from)
 {
