@@ -74,6 +74,10 @@ const char kFaders[] =
     "<fader name='timed' type='timed' show_speed='2' hide_speed='2' fade_offset='0.075' show_offset='0.125' "
     "hide_offset='0.125'/>"
     "<fader name='frames' type='model_animation' show_speed='1' hide_speed='1' min='0.5'/>"
+    "<fader name='no_hide' type='timed' hide_speed='0'/>"
+    "<fader name='backward_hide' hide_speed='-2'/>"
+    "<fader name='frames_no_hide' type='model_animation' hide_speed='0'/>"
+    "<fader name='slow' hide_speed='1' fade_offset='0.075' hide_offset='0.125'/>"
     "</faders>";
 
 // Two templates in a chain: the frame names the panel, which gives the
@@ -153,6 +157,44 @@ const char kWindowExpressions[] =
     "<edit_box name='limited' font='block' max_character_count='-3'/>"
     "<button name='hidden_word' show_action='timed' model='button4'/>"
     "<button name='inverted' hide_action='show' model='button4'/>"
+    "</window>";
+
+// The five kinds that leave their model's frames to the widget, each with a
+// one-frame range, and an edit box with a longer one.
+const char kWindowModels[] =
+    "<window name='window_models' size='800 600'>"
+    "<button name='button' model='check8' model_start_frame='2' model_end_frame='2' size='40 40'/>"
+    "<check_box name='check_box' model='check8' model_start_frame='2' model_end_frame='2' size='40 40'/>"
+    "<edit_box name='edit_box' model='check8' font='block' model_start_frame='2' model_end_frame='2' "
+    " position='0 100' size='200 40'/>"
+    "<slider name='slider' model='check8' model_start_frame='2' model_end_frame='2' size='200 20'/>"
+    "<scroll name='scroll' model='check8' model_start_frame='2' model_end_frame='2' size='200 20'/>"
+    "<edit_box name='edit_range' model='check8' font='block' model_start_frame='1' model_end_frame='5' "
+    " position='0 200' size='200 40'/>"
+    "</window>";
+
+// Faders whose hides cannot fall, beside one that fades as usual ("timed":
+// hide offset 0.125 s, fade offset 0.075 s, hide speed 2), inside a window
+// that fades slower (so its children go by their own hides).
+const char kWindowFaderSpeeds[] =
+    "<window name='window_fader_speeds' size='800 600' fader='slow'>"
+    "<window name='zero' shader='grey' position='100 100' size='100 100' fader='no_hide'/>"
+    "<window name='negative' shader='grey' position='300 100' size='100 100' fader='backward_hide'/>"
+    "<window name='frames' model='menu_frame' position='500 100' size='60 60' fader='frames_no_hide'/>"
+    "<window name='sound' shader='grey' position='100 300' size='100 100' fader='timed'/>"
+    "</window>";
+
+// A whole window whose hide cannot fall: it must still close.
+const char kWindowFaderStuck[] =
+    "<window name='window_fader_stuck' size='800 600' fader='no_hide'>"
+    "<window name='panel' shader='grey' position='100 100' size='100 100'/>"
+    "</window>";
+
+// One rule on a line drawn at a size other than the font's own (20).
+const char kWindowRuleSize[] =
+    "<window name='window_rule_size' size='800 600'>"
+    "<text_label name='rule' font='block' font_size='30' position='50 400' size='600 60' "
+    " text=\"'{rule color(1 0 0 1)} red} plain'\"/>"
     "</window>";
 
 const char kWindowInput[] =
@@ -239,6 +281,10 @@ void WriteFixture(Content::ContentSet& set)
     set.AddText(w + "window_texts.xml", kWindowTexts);
     set.AddText(w + "window_expressions.xml", kWindowExpressions);
     set.AddText(w + "window_input.xml", kWindowInput);
+    set.AddText(w + "window_models.xml", kWindowModels);
+    set.AddText(w + "window_fader_speeds.xml", kWindowFaderSpeeds);
+    set.AddText(w + "window_fader_stuck.xml", kWindowFaderStuck);
+    set.AddText(w + "window_rule_size.xml", kWindowRuleSize);
     for (const auto& bad : kBadWindows)
         set.AddText(w + bad[0] + ".xml", bad[1]);
 }
@@ -462,6 +508,124 @@ TEST_F(Toolkit, TimedFadesFollowTheFormulaFramesPlayOnWindowsOnlyAndTheWindowClo
     EXPECT_FALSE(frames->GetWidget()->IsVisible());
 }
 
+TEST_F(Toolkit, EveryKindSetsUpItsModelsFramesAndTheWidgetKindsThenDropTheAnimation)
+{
+    LoadTools("cz");
+    // A model that loops where it comes from: every control's clone starts so.
+    Model* source = kit.registry->GetModel("ui/check8");
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(source->GetAnimation(), nullptr);
+    source->GetAnimation()->loop = 1;
+    kit.scene.log->ClearHistory();
+    auto w = Build("window_models");
+    EXPECT_EQ(kit.ErrorsWith("check8"), 0) << "frames a kind never plays need no speed";
+    const std::string k = "window_models/";
+    for (const char* name : {"button", "check_box", "edit_box", "slider", "scroll"}) {
+        SCOPED_TRACE(name);
+        GUIControl* c = w->GetControl(k + name);
+        ASSERT_NE(c, nullptr);
+        ASSERT_NE(c->GetModel(), nullptr);
+        const AnimationControl* a = c->GetModel()->GetAnimation();
+        EXPECT_EQ(a->loop, 0);
+        EXPECT_FLOAT_EQ(a->time, 2) << "held on its one frame";
+        EXPECT_EQ(a->running, 0);
+        EXPECT_EQ(c->GetModelAnimation(), nullptr);
+    }
+    GUIControl* range = w->GetControl(k + "edit_range");
+    ASSERT_NE(range, nullptr);
+    const AnimationControl* ranged = range->GetModel()->GetAnimation();
+    EXPECT_EQ(ranged->loop, 0);
+    ASSERT_EQ(ranged->ranges.count(0), 1u);
+    ASSERT_EQ(ranged->ranges.count(1), 1u);
+    EXPECT_EQ(ranged->ranges.at(0).first, 1u);
+    EXPECT_EQ(ranged->ranges.at(0).last, 5u);
+    EXPECT_EQ(ranged->ranges.at(1).first, 5u);
+    EXPECT_EQ(ranged->ranges.at(1).last, 1u);
+    EXPECT_EQ(range->GetModelAnimation(), nullptr);
+
+    // Drawn, the edit box (whose widget picks no frame of its own) shows the
+    // frame it is held on.
+    w->SetVisible(true);
+    for (int n = 0; n < 5; ++n)
+        kit.Step();
+    GUIEditBoxControl* edit = w->GetEditBoxControl(k + "edit_box");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(edit->GetWidget()->IsVisible());
+    EXPECT_EQ(edit->GetModel()->GetAnimation()->frameA, 2u);
+    EXPECT_FLOAT_EQ(edit->GetModel()->GetAnimation()->time, 2);
+    // Nothing to play out: the hide ends in its first update, window and all.
+    w->SetVisible(false);
+    kit.Step();
+    EXPECT_FALSE(w->IsVisible());
+    EXPECT_TRUE(kit.Errors().empty());
+}
+
+TEST_F(Toolkit, ATimedFaderThatCannotFallIsLoggedAndItsHideEndsAtOnce)
+{
+    LoadTools("cz");
+    kit.scene.log->ClearHistory();
+    auto w = Build("window_fader_speeds");
+    const std::string p = "(GUIWindowBase::ParseControls): \"";
+    const std::string fault = "\" control has no hide speed above 0, its hides end at once";
+    EXPECT_EQ(kit.ErrorsWith(p + "no_hide\" fader of \"window_fader_speeds/zero" + fault), 1);
+    EXPECT_EQ(kit.ErrorsWith(p + "backward_hide\" fader of \"window_fader_speeds/negative" + fault), 1);
+    EXPECT_EQ(kit.Errors().size(), 2u) << "a fade by frames ends with them, and a usual one is no fault";
+    GUIControl* zero = w->GetControl("window_fader_speeds/zero");
+    GUIControl* negative = w->GetControl("window_fader_speeds/negative");
+    GUIControl* frames = w->GetControl("window_fader_speeds/frames");
+    GUIControl* sound = w->GetControl("window_fader_speeds/sound");
+    ASSERT_TRUE(zero && negative && frames && sound);
+
+    w->SetVisible(true);
+    for (int n = 0; n < 40; ++n) // 2 s: every show has ended
+        kit.Step();
+    for (GUIControl* c : {zero, negative, frames, sound})
+        ASSERT_TRUE(c->GetWidget()->IsVisible()) << c->GetKey();
+    EXPECT_NEAR(sound->GetFadeValue(), 1, 1e-4);
+
+    // The hides that cannot fall end in their first update.
+    w->SetVisible(false);
+    kit.Step();
+    EXPECT_FALSE(zero->GetWidget()->IsVisible());
+    EXPECT_FALSE(negative->GetWidget()->IsVisible());
+    EXPECT_FALSE(frames->GetWidget()->IsVisible());
+    EXPECT_TRUE(sound->GetWidget()->IsVisible());
+    // The usual one still fades: 0.125 s of hide offset, then the fade clock
+    // 0.075 s late at speed 2, gone in the 14th update. The window goes with
+    // its own slower fade (speed 1) in the 24th.
+    int soundHidden = -1, rootHidden = -1;
+    for (int n = 2; n <= 60 && rootHidden < 0; ++n) {
+        kit.Step();
+        if (n == 8) {
+            EXPECT_NEAR(sound->GetFadeValue(), 1 - 2 * ((n - 2) * kFrameTime - 0.075f), 1e-3);
+        }
+        if (soundHidden < 0 && !sound->GetWidget()->IsVisible())
+            soundHidden = n;
+        if (!w->IsVisible())
+            rootHidden = n;
+    }
+    EXPECT_EQ(soundHidden, 14);
+    EXPECT_EQ(rootHidden, 24);
+    EXPECT_EQ(kit.Errors().size(), 2u) << "logged once, when the description was read";
+
+    // A window whose own fade cannot fall closes in the first update of its hide.
+    w.reset();
+    kit.windows.clear();
+    kit.scene.log->ClearHistory();
+    auto stuck = Build("window_fader_stuck");
+    EXPECT_EQ(kit.ErrorsWith(p + "no_hide\" fader of \"window_fader_stuck" + fault), 1);
+    stuck->SetVisible(true);
+    for (int n = 0; n < 40; ++n) // 2 s
+        kit.Step();
+    GUIWindowControl* panel = stuck->GetWindowControl("window_fader_stuck/panel");
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->GetWidget()->IsVisible());
+    stuck->SetVisible(false);
+    kit.Step();
+    EXPECT_FALSE(stuck->IsVisible());
+    EXPECT_EQ(kit.Errors().size(), 1u);
+}
+
 // ---------------------------------------------------------------- texts
 
 TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
@@ -603,6 +767,47 @@ TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
     EXPECT_FALSE(atOnce->IsPrintingDone());
     kit.Step();
     EXPECT_TRUE(atOnce->IsPrintingDone());
+    EXPECT_TRUE(kit.Errors().empty());
+}
+
+TEST_F(Toolkit, ARulesEndIsMeasuredAtTheSizeItsLineIsDrawnAt)
+{
+    LoadTools("cz");
+    kit.scene.log->ClearHistory();
+    auto w = Build("window_rule_size");
+    GUITextControl* text = w->GetTextControl("window_rule_size/rule");
+    ASSERT_NE(text, nullptr);
+    w->SetVisible(true);
+    for (int n = 0; n < 3; ++n)
+        kit.Step();
+    GUIFont* font = kit.tools->GetFontTool()->GetFont("block");
+    ASSERT_NE(font, nullptr);
+    EXPECT_FLOAT_EQ(text->GetCurrentFontSize(), 30);
+    EXPECT_FLOAT_EQ(font->size, 20) << "the font has its own size back";
+    ASSERT_EQ(text->GetRules().size(), 1u);
+    const GUITextControl::Rule& rule = text->GetRules()[0];
+    // The run as it is drawn: the font at the line's size (its height in a
+    // measure), the run at its own.
+    Vector2 drawn;
+    font->size = 30;
+    font->GetTextSize(drawn, L"red", 0, 30);
+    font->size = 20;
+    EXPECT_NEAR(rule.end.x - rule.start.x, drawn.x, 1e-3);
+    EXPECT_NEAR(rule.end.y - rule.start.y, drawn.y, 1e-3);
+    EXPECT_NEAR(drawn.y, 30, 1e-3);
+
+    // The red word's ink is the rule's box.
+    const Image& shot = kit.scene.Screenshot();
+    auto px = [&](float x) { return int(kit.scene.PixelX(x)); };
+    auto py = [&](float y) { return int(kit.scene.PixelY(y)); };
+    const float sx = kit.scene.window->GetWidth() / GUITest::kWidth;
+    const float sy = kit.scene.window->GetHeight() / GUITest::kHeight;
+    GUITest::InkBox red = FindInkIn(shot, px(50), py(460), px(650), py(400), 255, 0, 0);
+    ASSERT_FALSE(red.Empty());
+    EXPECT_NEAR(red.Width(), (rule.end.x - rule.start.x) * sx, 2);
+    EXPECT_NEAR(red.Height(), (rule.end.y - rule.start.y) * sy, 2);
+    EXPECT_NEAR(red.left, px(50 + rule.start.x), 2);
+    EXPECT_NEAR(red.bottom + 1, py(400 + rule.start.y), 2);
     EXPECT_TRUE(kit.Errors().empty());
 }
 
