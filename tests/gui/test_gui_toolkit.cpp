@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
+#include "engine/foundation/StringUtils.h"
 #include "engine/render/AnimationControl.h"
 #include "engine/render/Model.h"
 #include "engine/render/Shader.h"
@@ -981,8 +983,20 @@ TEST_F(Toolkit, DescriptionFaultsAreFatalWithTheirMessageOrLoggedWithTheWindowBu
 
 // ---------------------------------------------------------------- real input
 
+// Real input reaches the controls only after X has handed it to Wine and a
+// frame has read it, which takes real time: the frames' own clock stays the
+// test's (a fixed frame time), and every wait for input is a condition polled
+// over frames against a deadline in seconds.
 class ToolkitInput : public Toolkit {
 protected:
+    // A host line's run (xdotool started through Wine, its marker polled
+    // for) took 0.05 to 0.16 s here with other test runs beside it, so no
+    // more on an idle machine; the deadline leaves a loaded one far more.
+    static constexpr unsigned kLineDeadlineMs = 30000;
+    // From a host line's end to the frames showing what it sent: 0 to
+    // 0.011 s here (the same runs), a frame or two.
+    static constexpr double kInputDeadline = 5.0;
+
     void SetUp() override
     {
         kit.Start(TestSupport::ExecutableName(), true);
@@ -1005,18 +1019,68 @@ protected:
         ClientToScreen(kit.scene.window->GetHandle(), &p);
         return std::to_string(p.x) + " " + std::to_string(p.y);
     }
-    // A host line while frames go on, each also calling watch, then some more.
-    void During(const std::string& line, const std::function<void()>& watch = nullptr, int after = 8)
+    static double Now()
     {
-        auto frame = [&] {
-            kit.Step();
+        LARGE_INTEGER f, c;
+        QueryPerformanceFrequency(&f);
+        QueryPerformanceCounter(&c);
+        return double(c.QuadPart) / double(f.QuadPart);
+    }
+    // One frame, then watch (which sees every frame's one-frame flags).
+    void Frame(const std::function<void()>& watch)
+    {
+        kit.Step();
+        if (watch)
+            watch();
+        Sleep(5);
+    }
+    // A host line while frames go on; one that fails stops the test.
+    void Send(const std::string& line, const std::function<void()>& watch = nullptr)
+    {
+        const double start = Now();
+        int status = -1;
+        ASSERT_TRUE(shell->Run(line, [&] { Frame(watch); }, kLineDeadlineMs, &status))
+            << line << " (exit status " << status << ")";
+        std::printf("[ input    ] %.3f s  %s\n", Now() - start, line.c_str());
+    }
+    // Frames until done holds, or a failure naming what did not come.
+    ::testing::AssertionResult FramesUntil(const char* what, const std::function<bool()>& done,
+                                           const std::function<void()>& watch = nullptr)
+    {
+        const double start = Now();
+        while (!done()) {
+            if (Now() - start > kInputDeadline)
+                return ::testing::AssertionFailure() << what << ": not within " << kInputDeadline << " s";
+            Frame(watch);
+        }
+        std::printf("[ input    ] %.3f s  %s\n", Now() - start, what);
+        return ::testing::AssertionSuccess();
+    }
+    // The pointer onto a GUI point, until the frames read it there (within
+    // two pixels: the screen position is whole pixels).
+    void MoveTo(float x, float y)
+    {
+        ASSERT_NO_FATAL_FAILURE(Send("xdotool mousemove " + At(x, y)));
+        const float slackX = 2 * GUITest::kWidth / kit.scene.window->GetWidth();
+        const float slackY = 2 * GUITest::kHeight / kit.scene.window->GetHeight();
+        ASSERT_TRUE(FramesUntil("the pointer read where it was moved", [&] {
+            const Vector2 c = kit.scene.gui->GetCursorPosition();
+            return std::fabs(c.x - x) <= slackX && std::fabs(c.y - y) <= slackY;
+        })) << "the GUI cursor is at " << kit.scene.gui->GetCursorPosition().x << ", "
+            << kit.scene.gui->GetCursorPosition().y;
+    }
+    // A click where the pointer is, until the button's press has come and gone.
+    void Click(GUIButton* button, const std::function<void()>& watch = nullptr)
+    {
+        bool pressed = false;
+        auto seen = [&] {
+            pressed |= button->IsPressActive();
             if (watch)
                 watch();
-            Sleep(5);
         };
-        EXPECT_TRUE(shell->Run(line, frame, 30000)) << line;
-        for (int i = 0; i < after; ++i)
-            frame();
+        ASSERT_NO_FATAL_FAILURE(Send("xdotool click 1", seen));
+        ASSERT_TRUE(FramesUntil("a click pressed and released", [&] { return pressed && !button->IsPressActive(); },
+                                seen));
     }
     std::unique_ptr<TestSupport::HostShell> shell;
 };
@@ -1027,26 +1091,41 @@ TEST_F(ToolkitInput, ClicksTypingAndDragsReachTheControlsWidgets)
     w->SetVisible(true);
     for (int n = 0; n < 5; ++n)
         kit.Step();
-    During("xdotool mousemove " + At(400, 300));
+    // X gives the keys to the window under the pointer.
+    ASSERT_NO_FATAL_FAILURE(MoveTo(400, 300));
 
     GUIButton* ok = w->GetGUIButton("window_input/ok");
     ASSERT_NE(ok, nullptr);
     int clicks = 0;
-    During("xdotool mousemove " + At(200, 480) + " sleep 0.2 click 1", [&] { clicks += ok->clicked; });
+    auto countClicks = [&] { clicks += ok->clicked; };
+    ASSERT_NO_FATAL_FAILURE(MoveTo(200, 480));
+    ASSERT_NO_FATAL_FAILURE(Click(ok, countClicks));
+    // Press and release are both read: the frames after bring no other click.
+    for (int n = 0; n < 5; ++n)
+        Frame(countClicks);
     EXPECT_EQ(clicks, 1) << "one frame of click";
 
     GUICheckBox* check = w->GetGUICheckBox("window_input/check");
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(check->checked, 0);
-    During("xdotool mousemove " + At(430, 480) + " sleep 0.2 click 1");
+    ASSERT_NO_FATAL_FAILURE(MoveTo(430, 480));
+    ASSERT_NO_FATAL_FAILURE(Click(check));
     EXPECT_EQ(check->checked, 1);
-    During("xdotool click 1");
+    ASSERT_NO_FATAL_FAILURE(Click(check));
     EXPECT_EQ(check->checked, 0);
 
+    // One key at a time, each waited for: a frame takes one typed key.
     GUIEditBox* edit = w->GetGUIEditBox("window_input/name");
     ASSERT_NE(edit, nullptr);
-    During("xdotool mousemove " + At(300, 350) + " sleep 0.2 type --delay 150 Ab1");
-    EXPECT_EQ(edit->GetText(), L"Ab1");
+    ASSERT_NO_FATAL_FAILURE(MoveTo(300, 350));
+    std::wstring typed;
+    for (char c : std::string("Ab1")) {
+        typed += wchar_t(c);
+        ASSERT_NO_FATAL_FAILURE(Send(std::string("xdotool type ") + c));
+        ASSERT_TRUE(FramesUntil("a typed key in the edit box", [&] { return edit->GetText().size() >= typed.size(); }))
+            << WideToNarrow(edit->GetText());
+        EXPECT_EQ(edit->GetText(), typed);
+    }
 
     GUIScroll* scroll = w->GetGUIScroll("window_input/scroll");
     ASSERT_NE(scroll, nullptr);
@@ -1055,11 +1134,22 @@ TEST_F(ToolkitInput, ClicksTypingAndDragsReachTheControlsWidgets)
     for (int n = 0; n < 3; ++n)
         kit.Step();
     // The thumb's centre from value 0 to three quarters of the travel.
+    GUIButton* thumb = scroll->GetToddler();
+    ASSERT_NE(thumb, nullptr);
     const float y = 220, from = 100 + 40 + 20, to = from + 0.75f * 280;
-    During("xdotool mousemove " + At(from, y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " + At((from + to) / 2, y) +
-           " sleep 0.2 mousemove " + At(to, y) + " sleep 0.2 mouseup 1");
+    ASSERT_NO_FATAL_FAILURE(MoveTo(from, y));
+    ASSERT_NO_FATAL_FAILURE(Send("xdotool mousedown 1"));
+    ASSERT_TRUE(FramesUntil("the thumb taken", [&] { return thumb->IsPressActive(); }));
+    ASSERT_NO_FATAL_FAILURE(MoveTo((from + to) / 2, y));
+    ASSERT_NO_FATAL_FAILURE(MoveTo(to, y));
+    EXPECT_EQ(scroll->value, 3u) << "dragged to three quarters";
+    ASSERT_NO_FATAL_FAILURE(Send("xdotool mouseup 1"));
+    ASSERT_TRUE(FramesUntil("the thumb let go", [&] { return !thumb->IsPressActive(); }));
     EXPECT_EQ(scroll->value, 3u);
-    During("xdotool mousemove " + At(100 + 380, y) + " sleep 0.2 click 1");
+    GUIButton* increase = scroll->GetIncreaseButton();
+    ASSERT_NE(increase, nullptr);
+    ASSERT_NO_FATAL_FAILURE(MoveTo(100 + 380, y));
+    ASSERT_NO_FATAL_FAILURE(Click(increase));
     EXPECT_EQ(scroll->value, 4u) << "the increase button adds its step";
 }
 
