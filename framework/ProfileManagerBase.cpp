@@ -122,8 +122,8 @@ void ProfileManagerBase::LoadProfiles()
         currentProfile = profiles.front();
         SaveProfileList();
     }
-    // The named player's file was unreadable (and kept aside) or is gone:
-    // the player should learn from the log why another one is current.
+    // The named player's profile did not load (its file is left as it is) or
+    // is gone: the player should learn from the log why another one is current.
     if (listedMissing)
         SavedFile::Warn(GetListPath(), "the current player \"" + WideToNarrow(listedCurrentName) +
                                            "\" has no profile that loaded; " +

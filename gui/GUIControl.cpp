@@ -62,7 +62,7 @@ const ShaderDescriptor* GUIControl::FindShader(const std::string& name) const
     return name.empty() || !registry ? nullptr : registry->GetShaderUser("ui/" + name);
 }
 
-AnimationControl* GUIControl::SetUpFrames(Model* m, int32_t start, int32_t end)
+AnimationControl* GUIControl::SetUpFrames(Model* m, int32_t start, int32_t end, bool played)
 {
     AnimationControl* a = m ? m->GetAnimation() : nullptr;
     if (!a || a->frameCount == 0)
@@ -83,9 +83,10 @@ AnimationControl* GUIControl::SetUpFrames(Model* m, int32_t start, int32_t end)
         a->time = static_cast<float>(first);
         return nullptr;
     }
-    if (!(a->speed > kEpsilon)) {
+    if (played && !(a->speed > kEpsilon)) {
         // Without speed the frames never advance, a backward play never ends
-        // and the window would never close: the frames are not played.
+        // and the window would never close: the frames are not played. A
+        // kind that never plays them has nothing to wait on.
         LogErrorIfOpen("(GUIControl::AttachWidget): \"" + m->name + "\" model of \"" + key +
                        "\" control has no animation speed, its frames are not played");
         return nullptr;
@@ -101,14 +102,19 @@ void GUIControl::AttachWidget(GUIWindow* widget_, const GUIControlDescription& d
 {
     widget = widget_;
     model = widget ? widget->GetModel() : nullptr;
-    modelAnimation = playModelFrames ? SetUpFrames(model, d.modelStartFrame, d.modelEndFrame) : nullptr;
+    // Every kind's model gets the same range (a one-frame range holds its
+    // frame); a kind whose widget shows its states by frame drops the
+    // animation afterwards, so only window and text controls play it.
+    modelAnimation = SetUpFrames(model, d.modelStartFrame, d.modelEndFrame, playModelFrames);
+    if (!playModelFrames)
+        modelAnimation = nullptr;
     if (!d.animatorModelName.empty()) {
         Model* source = FindModel(d.animatorModelName);
         ModelManager* models = ModelManager::Instance();
         if (source && models)
             animatorModel = models->CloneModelUnregistered(source, nullptr, 0);
         if (animatorModel) {
-            animatorAnimation = SetUpFrames(animatorModel, d.animatorStartFrame, d.animatorEndFrame);
+            animatorAnimation = SetUpFrames(animatorModel, d.animatorStartFrame, d.animatorEndFrame, true);
             // Its box is only kept up to date while it counts as drawn.
             animatorModel->AddFlags(ModelFlags::kVisible);
         }
@@ -153,6 +159,11 @@ float GUIControl::FadeProgress(float dt)
 {
     if (faderType != "model_animation") {
         fadeClock += dt;
+        // A hide speed that is not above 0 would never bring the fade down,
+        // and the window would wait for ever: such a hide ends at once
+        // (reading the description logs the fault).
+        if (!showing && !(hideSpeed > 0))
+            return 0;
         const float t = std::max(fadeClock - fadeOffset, 0.0f);
         return showing ? t * showSpeed : 1 - t * hideSpeed;
     }

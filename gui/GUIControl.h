@@ -92,8 +92,9 @@ protected:
     const KorvaneEngine::ShaderDescriptor* FindShader(const std::string& name) const;
 
     // The last step of every kind's constructor: keeps the widget, sets up
-    // the show/hide frames of its model (when the kind plays them) and of the
-    // animator model, and hides the widget.
+    // the show/hide frames of its model and of the animator model, and hides
+    // the widget. A kind that does not play its model's frames (its widget
+    // shows its states by them) keeps no model animation.
     void AttachWidget(KorvaneEngine::GUIWindow* widget, const GUIControlDescription& description,
         bool playModelFrames);
 
@@ -106,10 +107,11 @@ protected:
     KorvaneEngine::AnimationControl* animatorAnimation = nullptr;
 
 private:
-    // Keys 0 (forward, played on show) and 1 (backward, on hide) over the
-    // given range of the model's frames; null when the range is one frame
-    // (then the model is held on it) or cannot play.
-    KorvaneEngine::AnimationControl* SetUpFrames(KorvaneEngine::Model* m, int32_t start, int32_t end);
+    // Clears the loop flag and sets keys 0 (forward, played on show) and 1
+    // (backward, on hide) over the given range of the model's frames; null
+    // when the range is one frame (then the model is held on it) or, for
+    // frames the control plays, when they cannot advance (logged).
+    KorvaneEngine::AnimationControl* SetUpFrames(KorvaneEngine::Model* m, int32_t start, int32_t end, bool played);
     float FadeProgress(float dt);
 
     bool showing = false;

@@ -369,14 +369,15 @@ void GUITextControl::DrawLine(const std::wstring& line, const std::vector<int32_
 {
     GUIFontManager* fonts = fontTool->GetFontManager();
     GUIFont* font = Font(fontId);
-    // The whole line's place, measured at the size drawn; a printed part is
-    // drawn from there without alignment of its own.
+    // The line is placed and its runs measured at the size drawn (the font's
+    // height in a measure is its size): the font takes it for the whole line
+    // and gets its own back at the end. A printed part is drawn from the whole
+    // line's place without alignment of its own.
     const float ownSize = font->size;
     font->size = currentFontSize;
     Vector2 base, aligned;
     fonts->GetTextPosition(base, 0, fontId, *widget, Vector2(0, 0), 0, L"");
     fonts->GetTextPosition(aligned, flags, fontId, *widget, start, angle, line);
-    font->size = ownSize;
     Vector2 pen = aligned - base;
     const Vector2 direction(std::cos(angle), std::sin(angle));
     const float fade = HasFader() ? GetFadeValue() : 1.0f;
@@ -423,6 +424,7 @@ void GUITextControl::DrawLine(const std::wstring& line, const std::vector<int32_
         pen += direction * advance;
         i = j;
     }
+    font->size = ownSize;
 }
 
 void GUITextControl::Draw(float dt)

@@ -160,6 +160,11 @@ void GUIWindowBase::ApplyCommon(GUIControl* c, XMLNode* root, const std::vector<
     for (const auto& entry : floats)
         if (XMLValue* v = f->GetAttribute(entry.attribute, kReportSilent))
             *entry.field = v->GetFloat();
+    // A timed fade that never falls would keep the window open for ever; the
+    // control ends such hides at once.
+    if (c->faderType != "model_animation" && !(c->hideSpeed > 0))
+        LogErrorIfOpen("(GUIWindowBase::ParseControls): \"" + fader + "\" fader of \"" + c->GetKey() +
+                       "\" control has no hide speed above 0, its hides end at once");
 }
 
 void GUIWindowBase::ParseControls(XMLNode* root, const std::vector<XMLNode*>& searchList,

@@ -33,8 +33,8 @@ GUILevelCompleteWindow::~GUILevelCompleteWindow() {}
 
 std::wstring GUILevelCompleteWindow::FormatTime(float seconds)
 {
-    // Not a number or below zero shows as 0:00; beyond a day it is cut there
-    // rather than wrapping.
+    // Not a number or below zero shows as 0:00; beyond 100 days it is cut
+    // there rather than wrapping.
     double whole = std::isfinite(seconds) && seconds > 0 ? std::floor(seconds) : 0.0;
     whole = std::fmin(whole, 86400.0 * 100);
     const int total = static_cast<int>(whole);

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
+#include "engine/foundation/StringUtils.h"
 #include "engine/render/AnimationControl.h"
 #include "engine/render/Model.h"
 #include "engine/render/Shader.h"
@@ -74,6 +76,10 @@ const char kFaders[] =
     "<fader name='timed' type='timed' show_speed='2' hide_speed='2' fade_offset='0.075' show_offset='0.125' "
     "hide_offset='0.125'/>"
     "<fader name='frames' type='model_animation' show_speed='1' hide_speed='1' min='0.5'/>"
+    "<fader name='no_hide' type='timed' hide_speed='0'/>"
+    "<fader name='backward_hide' hide_speed='-2'/>"
+    "<fader name='frames_no_hide' type='model_animation' hide_speed='0'/>"
+    "<fader name='slow' hide_speed='1' fade_offset='0.075' hide_offset='0.125'/>"
     "</faders>";
 
 // Two templates in a chain: the frame names the panel, which gives the
@@ -153,6 +159,44 @@ const char kWindowExpressions[] =
     "<edit_box name='limited' font='block' max_character_count='-3'/>"
     "<button name='hidden_word' show_action='timed' model='button4'/>"
     "<button name='inverted' hide_action='show' model='button4'/>"
+    "</window>";
+
+// The five kinds that leave their model's frames to the widget, each with a
+// one-frame range, and an edit box with a longer one.
+const char kWindowModels[] =
+    "<window name='window_models' size='800 600'>"
+    "<button name='button' model='check8' model_start_frame='2' model_end_frame='2' size='40 40'/>"
+    "<check_box name='check_box' model='check8' model_start_frame='2' model_end_frame='2' size='40 40'/>"
+    "<edit_box name='edit_box' model='check8' font='block' model_start_frame='2' model_end_frame='2' "
+    " position='0 100' size='200 40'/>"
+    "<slider name='slider' model='check8' model_start_frame='2' model_end_frame='2' size='200 20'/>"
+    "<scroll name='scroll' model='check8' model_start_frame='2' model_end_frame='2' size='200 20'/>"
+    "<edit_box name='edit_range' model='check8' font='block' model_start_frame='1' model_end_frame='5' "
+    " position='0 200' size='200 40'/>"
+    "</window>";
+
+// Faders whose hides cannot fall, beside one that fades as usual ("timed":
+// hide offset 0.125 s, fade offset 0.075 s, hide speed 2), inside a window
+// that fades slower (so its children go by their own hides).
+const char kWindowFaderSpeeds[] =
+    "<window name='window_fader_speeds' size='800 600' fader='slow'>"
+    "<window name='zero' shader='grey' position='100 100' size='100 100' fader='no_hide'/>"
+    "<window name='negative' shader='grey' position='300 100' size='100 100' fader='backward_hide'/>"
+    "<window name='frames' model='menu_frame' position='500 100' size='60 60' fader='frames_no_hide'/>"
+    "<window name='sound' shader='grey' position='100 300' size='100 100' fader='timed'/>"
+    "</window>";
+
+// A whole window whose hide cannot fall: it must still close.
+const char kWindowFaderStuck[] =
+    "<window name='window_fader_stuck' size='800 600' fader='no_hide'>"
+    "<window name='panel' shader='grey' position='100 100' size='100 100'/>"
+    "</window>";
+
+// One rule on a line drawn at a size other than the font's own (20).
+const char kWindowRuleSize[] =
+    "<window name='window_rule_size' size='800 600'>"
+    "<text_label name='rule' font='block' font_size='30' position='50 400' size='600 60' "
+    " text=\"'{rule color(1 0 0 1)} red} plain'\"/>"
     "</window>";
 
 const char kWindowInput[] =
@@ -239,6 +283,10 @@ void WriteFixture(Content::ContentSet& set)
     set.AddText(w + "window_texts.xml", kWindowTexts);
     set.AddText(w + "window_expressions.xml", kWindowExpressions);
     set.AddText(w + "window_input.xml", kWindowInput);
+    set.AddText(w + "window_models.xml", kWindowModels);
+    set.AddText(w + "window_fader_speeds.xml", kWindowFaderSpeeds);
+    set.AddText(w + "window_fader_stuck.xml", kWindowFaderStuck);
+    set.AddText(w + "window_rule_size.xml", kWindowRuleSize);
     for (const auto& bad : kBadWindows)
         set.AddText(w + bad[0] + ".xml", bad[1]);
 }
@@ -462,6 +510,124 @@ TEST_F(Toolkit, TimedFadesFollowTheFormulaFramesPlayOnWindowsOnlyAndTheWindowClo
     EXPECT_FALSE(frames->GetWidget()->IsVisible());
 }
 
+TEST_F(Toolkit, EveryKindSetsUpItsModelsFramesAndTheWidgetKindsThenDropTheAnimation)
+{
+    LoadTools("cz");
+    // A model that loops where it comes from: every control's clone starts so.
+    Model* source = kit.registry->GetModel("ui/check8");
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(source->GetAnimation(), nullptr);
+    source->GetAnimation()->loop = 1;
+    kit.scene.log->ClearHistory();
+    auto w = Build("window_models");
+    EXPECT_EQ(kit.ErrorsWith("check8"), 0) << "frames a kind never plays need no speed";
+    const std::string k = "window_models/";
+    for (const char* name : {"button", "check_box", "edit_box", "slider", "scroll"}) {
+        SCOPED_TRACE(name);
+        GUIControl* c = w->GetControl(k + name);
+        ASSERT_NE(c, nullptr);
+        ASSERT_NE(c->GetModel(), nullptr);
+        const AnimationControl* a = c->GetModel()->GetAnimation();
+        EXPECT_EQ(a->loop, 0);
+        EXPECT_FLOAT_EQ(a->time, 2) << "held on its one frame";
+        EXPECT_EQ(a->running, 0);
+        EXPECT_EQ(c->GetModelAnimation(), nullptr);
+    }
+    GUIControl* range = w->GetControl(k + "edit_range");
+    ASSERT_NE(range, nullptr);
+    const AnimationControl* ranged = range->GetModel()->GetAnimation();
+    EXPECT_EQ(ranged->loop, 0);
+    ASSERT_EQ(ranged->ranges.count(0), 1u);
+    ASSERT_EQ(ranged->ranges.count(1), 1u);
+    EXPECT_EQ(ranged->ranges.at(0).first, 1u);
+    EXPECT_EQ(ranged->ranges.at(0).last, 5u);
+    EXPECT_EQ(ranged->ranges.at(1).first, 5u);
+    EXPECT_EQ(ranged->ranges.at(1).last, 1u);
+    EXPECT_EQ(range->GetModelAnimation(), nullptr);
+
+    // Drawn, the edit box (whose widget picks no frame of its own) shows the
+    // frame it is held on.
+    w->SetVisible(true);
+    for (int n = 0; n < 5; ++n)
+        kit.Step();
+    GUIEditBoxControl* edit = w->GetEditBoxControl(k + "edit_box");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(edit->GetWidget()->IsVisible());
+    EXPECT_EQ(edit->GetModel()->GetAnimation()->frameA, 2u);
+    EXPECT_FLOAT_EQ(edit->GetModel()->GetAnimation()->time, 2);
+    // Nothing to play out: the hide ends in its first update, window and all.
+    w->SetVisible(false);
+    kit.Step();
+    EXPECT_FALSE(w->IsVisible());
+    EXPECT_TRUE(kit.Errors().empty());
+}
+
+TEST_F(Toolkit, ATimedFaderThatCannotFallIsLoggedAndItsHideEndsAtOnce)
+{
+    LoadTools("cz");
+    kit.scene.log->ClearHistory();
+    auto w = Build("window_fader_speeds");
+    const std::string p = "(GUIWindowBase::ParseControls): \"";
+    const std::string fault = "\" control has no hide speed above 0, its hides end at once";
+    EXPECT_EQ(kit.ErrorsWith(p + "no_hide\" fader of \"window_fader_speeds/zero" + fault), 1);
+    EXPECT_EQ(kit.ErrorsWith(p + "backward_hide\" fader of \"window_fader_speeds/negative" + fault), 1);
+    EXPECT_EQ(kit.Errors().size(), 2u) << "a fade by frames ends with them, and a usual one is no fault";
+    GUIControl* zero = w->GetControl("window_fader_speeds/zero");
+    GUIControl* negative = w->GetControl("window_fader_speeds/negative");
+    GUIControl* frames = w->GetControl("window_fader_speeds/frames");
+    GUIControl* sound = w->GetControl("window_fader_speeds/sound");
+    ASSERT_TRUE(zero && negative && frames && sound);
+
+    w->SetVisible(true);
+    for (int n = 0; n < 40; ++n) // 2 s: every show has ended
+        kit.Step();
+    for (GUIControl* c : {zero, negative, frames, sound})
+        ASSERT_TRUE(c->GetWidget()->IsVisible()) << c->GetKey();
+    EXPECT_NEAR(sound->GetFadeValue(), 1, 1e-4);
+
+    // The hides that cannot fall end in their first update.
+    w->SetVisible(false);
+    kit.Step();
+    EXPECT_FALSE(zero->GetWidget()->IsVisible());
+    EXPECT_FALSE(negative->GetWidget()->IsVisible());
+    EXPECT_FALSE(frames->GetWidget()->IsVisible());
+    EXPECT_TRUE(sound->GetWidget()->IsVisible());
+    // The usual one still fades: 0.125 s of hide offset, then the fade clock
+    // 0.075 s late at speed 2, gone in the 14th update. The window goes with
+    // its own slower fade (speed 1) in the 24th.
+    int soundHidden = -1, rootHidden = -1;
+    for (int n = 2; n <= 60 && rootHidden < 0; ++n) {
+        kit.Step();
+        if (n == 8) {
+            EXPECT_NEAR(sound->GetFadeValue(), 1 - 2 * ((n - 2) * kFrameTime - 0.075f), 1e-3);
+        }
+        if (soundHidden < 0 && !sound->GetWidget()->IsVisible())
+            soundHidden = n;
+        if (!w->IsVisible())
+            rootHidden = n;
+    }
+    EXPECT_EQ(soundHidden, 14);
+    EXPECT_EQ(rootHidden, 24);
+    EXPECT_EQ(kit.Errors().size(), 2u) << "logged once, when the description was read";
+
+    // A window whose own fade cannot fall closes in the first update of its hide.
+    w.reset();
+    kit.windows.clear();
+    kit.scene.log->ClearHistory();
+    auto stuck = Build("window_fader_stuck");
+    EXPECT_EQ(kit.ErrorsWith(p + "no_hide\" fader of \"window_fader_stuck" + fault), 1);
+    stuck->SetVisible(true);
+    for (int n = 0; n < 40; ++n) // 2 s
+        kit.Step();
+    GUIWindowControl* panel = stuck->GetWindowControl("window_fader_stuck/panel");
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->GetWidget()->IsVisible());
+    stuck->SetVisible(false);
+    kit.Step();
+    EXPECT_FALSE(stuck->IsVisible());
+    EXPECT_EQ(kit.Errors().size(), 1u);
+}
+
 // ---------------------------------------------------------------- texts
 
 TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
@@ -603,6 +769,47 @@ TEST_F(Toolkit, TextRulesVariablesLinesAutoSizeAndPrintingShowInScreenshots)
     EXPECT_FALSE(atOnce->IsPrintingDone());
     kit.Step();
     EXPECT_TRUE(atOnce->IsPrintingDone());
+    EXPECT_TRUE(kit.Errors().empty());
+}
+
+TEST_F(Toolkit, ARulesEndIsMeasuredAtTheSizeItsLineIsDrawnAt)
+{
+    LoadTools("cz");
+    kit.scene.log->ClearHistory();
+    auto w = Build("window_rule_size");
+    GUITextControl* text = w->GetTextControl("window_rule_size/rule");
+    ASSERT_NE(text, nullptr);
+    w->SetVisible(true);
+    for (int n = 0; n < 3; ++n)
+        kit.Step();
+    GUIFont* font = kit.tools->GetFontTool()->GetFont("block");
+    ASSERT_NE(font, nullptr);
+    EXPECT_FLOAT_EQ(text->GetCurrentFontSize(), 30);
+    EXPECT_FLOAT_EQ(font->size, 20) << "the font has its own size back";
+    ASSERT_EQ(text->GetRules().size(), 1u);
+    const GUITextControl::Rule& rule = text->GetRules()[0];
+    // The run as it is drawn: the font at the line's size (its height in a
+    // measure), the run at its own.
+    Vector2 drawn;
+    font->size = 30;
+    font->GetTextSize(drawn, L"red", 0, 30);
+    font->size = 20;
+    EXPECT_NEAR(rule.end.x - rule.start.x, drawn.x, 1e-3);
+    EXPECT_NEAR(rule.end.y - rule.start.y, drawn.y, 1e-3);
+    EXPECT_NEAR(drawn.y, 30, 1e-3);
+
+    // The red word's ink is the rule's box.
+    const Image& shot = kit.scene.Screenshot();
+    auto px = [&](float x) { return int(kit.scene.PixelX(x)); };
+    auto py = [&](float y) { return int(kit.scene.PixelY(y)); };
+    const float sx = kit.scene.window->GetWidth() / GUITest::kWidth;
+    const float sy = kit.scene.window->GetHeight() / GUITest::kHeight;
+    GUITest::InkBox red = FindInkIn(shot, px(50), py(460), px(650), py(400), 255, 0, 0);
+    ASSERT_FALSE(red.Empty());
+    EXPECT_NEAR(red.Width(), (rule.end.x - rule.start.x) * sx, 2);
+    EXPECT_NEAR(red.Height(), (rule.end.y - rule.start.y) * sy, 2);
+    EXPECT_NEAR(red.left, px(50 + rule.start.x), 2);
+    EXPECT_NEAR(red.bottom + 1, py(400 + rule.start.y), 2);
     EXPECT_TRUE(kit.Errors().empty());
 }
 
@@ -776,8 +983,20 @@ TEST_F(Toolkit, DescriptionFaultsAreFatalWithTheirMessageOrLoggedWithTheWindowBu
 
 // ---------------------------------------------------------------- real input
 
+// Real input reaches the controls only after X has handed it to Wine and a
+// frame has read it, which takes real time: the frames' own clock stays the
+// test's (a fixed frame time), and every wait for input is a condition polled
+// over frames against a deadline in seconds.
 class ToolkitInput : public Toolkit {
 protected:
+    // A host line's run (xdotool started through Wine, its marker polled
+    // for) took 0.05 to 0.16 s here with other test runs beside it, so no
+    // more on an idle machine; the deadline leaves a loaded one far more.
+    static constexpr unsigned kLineDeadlineMs = 30000;
+    // From a host line's end to the frames showing what it sent: 0 to
+    // 0.011 s here (the same runs), a frame or two.
+    static constexpr double kInputDeadline = 5.0;
+
     void SetUp() override
     {
         kit.Start(TestSupport::ExecutableName(), true);
@@ -800,18 +1019,68 @@ protected:
         ClientToScreen(kit.scene.window->GetHandle(), &p);
         return std::to_string(p.x) + " " + std::to_string(p.y);
     }
-    // A host line while frames go on, each also calling watch, then some more.
-    void During(const std::string& line, const std::function<void()>& watch = nullptr, int after = 8)
+    static double Now()
     {
-        auto frame = [&] {
-            kit.Step();
+        LARGE_INTEGER f, c;
+        QueryPerformanceFrequency(&f);
+        QueryPerformanceCounter(&c);
+        return double(c.QuadPart) / double(f.QuadPart);
+    }
+    // One frame, then watch (which sees every frame's one-frame flags).
+    void Frame(const std::function<void()>& watch)
+    {
+        kit.Step();
+        if (watch)
+            watch();
+        Sleep(5);
+    }
+    // A host line while frames go on; one that fails stops the test.
+    void Send(const std::string& line, const std::function<void()>& watch = nullptr)
+    {
+        const double start = Now();
+        int status = -1;
+        ASSERT_TRUE(shell->Run(line, [&] { Frame(watch); }, kLineDeadlineMs, &status))
+            << line << " (exit status " << status << ")";
+        std::printf("[ input    ] %.3f s  %s\n", Now() - start, line.c_str());
+    }
+    // Frames until done holds, or a failure naming what did not come.
+    ::testing::AssertionResult FramesUntil(const char* what, const std::function<bool()>& done,
+                                           const std::function<void()>& watch = nullptr)
+    {
+        const double start = Now();
+        while (!done()) {
+            if (Now() - start > kInputDeadline)
+                return ::testing::AssertionFailure() << what << ": not within " << kInputDeadline << " s";
+            Frame(watch);
+        }
+        std::printf("[ input    ] %.3f s  %s\n", Now() - start, what);
+        return ::testing::AssertionSuccess();
+    }
+    // The pointer onto a GUI point, until the frames read it there (within
+    // two pixels: the screen position is whole pixels).
+    void MoveTo(float x, float y)
+    {
+        ASSERT_NO_FATAL_FAILURE(Send("xdotool mousemove " + At(x, y)));
+        const float slackX = 2 * GUITest::kWidth / kit.scene.window->GetWidth();
+        const float slackY = 2 * GUITest::kHeight / kit.scene.window->GetHeight();
+        ASSERT_TRUE(FramesUntil("the pointer read where it was moved", [&] {
+            const Vector2 c = kit.scene.gui->GetCursorPosition();
+            return std::fabs(c.x - x) <= slackX && std::fabs(c.y - y) <= slackY;
+        })) << "the GUI cursor is at " << kit.scene.gui->GetCursorPosition().x << ", "
+            << kit.scene.gui->GetCursorPosition().y;
+    }
+    // A click where the pointer is, until the button's press has come and gone.
+    void Click(GUIButton* button, const std::function<void()>& watch = nullptr)
+    {
+        bool pressed = false;
+        auto seen = [&] {
+            pressed |= button->IsPressActive();
             if (watch)
                 watch();
-            Sleep(5);
         };
-        EXPECT_TRUE(shell->Run(line, frame, 30000)) << line;
-        for (int i = 0; i < after; ++i)
-            frame();
+        ASSERT_NO_FATAL_FAILURE(Send("xdotool click 1", seen));
+        ASSERT_TRUE(FramesUntil("a click pressed and released", [&] { return pressed && !button->IsPressActive(); },
+                                seen));
     }
     std::unique_ptr<TestSupport::HostShell> shell;
 };
@@ -822,26 +1091,41 @@ TEST_F(ToolkitInput, ClicksTypingAndDragsReachTheControlsWidgets)
     w->SetVisible(true);
     for (int n = 0; n < 5; ++n)
         kit.Step();
-    During("xdotool mousemove " + At(400, 300));
+    // X gives the keys to the window under the pointer.
+    ASSERT_NO_FATAL_FAILURE(MoveTo(400, 300));
 
     GUIButton* ok = w->GetGUIButton("window_input/ok");
     ASSERT_NE(ok, nullptr);
     int clicks = 0;
-    During("xdotool mousemove " + At(200, 480) + " sleep 0.2 click 1", [&] { clicks += ok->clicked; });
+    auto countClicks = [&] { clicks += ok->clicked; };
+    ASSERT_NO_FATAL_FAILURE(MoveTo(200, 480));
+    ASSERT_NO_FATAL_FAILURE(Click(ok, countClicks));
+    // Press and release are both read: the frames after bring no other click.
+    for (int n = 0; n < 5; ++n)
+        Frame(countClicks);
     EXPECT_EQ(clicks, 1) << "one frame of click";
 
     GUICheckBox* check = w->GetGUICheckBox("window_input/check");
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(check->checked, 0);
-    During("xdotool mousemove " + At(430, 480) + " sleep 0.2 click 1");
+    ASSERT_NO_FATAL_FAILURE(MoveTo(430, 480));
+    ASSERT_NO_FATAL_FAILURE(Click(check));
     EXPECT_EQ(check->checked, 1);
-    During("xdotool click 1");
+    ASSERT_NO_FATAL_FAILURE(Click(check));
     EXPECT_EQ(check->checked, 0);
 
+    // One key at a time, each waited for: a frame takes one typed key.
     GUIEditBox* edit = w->GetGUIEditBox("window_input/name");
     ASSERT_NE(edit, nullptr);
-    During("xdotool mousemove " + At(300, 350) + " sleep 0.2 type --delay 150 Ab1");
-    EXPECT_EQ(edit->GetText(), L"Ab1");
+    ASSERT_NO_FATAL_FAILURE(MoveTo(300, 350));
+    std::wstring typed;
+    for (char c : std::string("Ab1")) {
+        typed += wchar_t(c);
+        ASSERT_NO_FATAL_FAILURE(Send(std::string("xdotool type ") + c));
+        ASSERT_TRUE(FramesUntil("a typed key in the edit box", [&] { return edit->GetText().size() >= typed.size(); }))
+            << WideToNarrow(edit->GetText());
+        EXPECT_EQ(edit->GetText(), typed);
+    }
 
     GUIScroll* scroll = w->GetGUIScroll("window_input/scroll");
     ASSERT_NE(scroll, nullptr);
@@ -850,11 +1134,22 @@ TEST_F(ToolkitInput, ClicksTypingAndDragsReachTheControlsWidgets)
     for (int n = 0; n < 3; ++n)
         kit.Step();
     // The thumb's centre from value 0 to three quarters of the travel.
+    GUIButton* thumb = scroll->GetToddler();
+    ASSERT_NE(thumb, nullptr);
     const float y = 220, from = 100 + 40 + 20, to = from + 0.75f * 280;
-    During("xdotool mousemove " + At(from, y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " + At((from + to) / 2, y) +
-           " sleep 0.2 mousemove " + At(to, y) + " sleep 0.2 mouseup 1");
+    ASSERT_NO_FATAL_FAILURE(MoveTo(from, y));
+    ASSERT_NO_FATAL_FAILURE(Send("xdotool mousedown 1"));
+    ASSERT_TRUE(FramesUntil("the thumb taken", [&] { return thumb->IsPressActive(); }));
+    ASSERT_NO_FATAL_FAILURE(MoveTo((from + to) / 2, y));
+    ASSERT_NO_FATAL_FAILURE(MoveTo(to, y));
+    EXPECT_EQ(scroll->value, 3u) << "dragged to three quarters";
+    ASSERT_NO_FATAL_FAILURE(Send("xdotool mouseup 1"));
+    ASSERT_TRUE(FramesUntil("the thumb let go", [&] { return !thumb->IsPressActive(); }));
     EXPECT_EQ(scroll->value, 3u);
-    During("xdotool mousemove " + At(100 + 380, y) + " sleep 0.2 click 1");
+    GUIButton* increase = scroll->GetIncreaseButton();
+    ASSERT_NE(increase, nullptr);
+    ASSERT_NO_FATAL_FAILURE(MoveTo(100 + 380, y));
+    ASSERT_NO_FATAL_FAILURE(Click(increase));
     EXPECT_EQ(scroll->value, 4u) << "the increase button adds its step";
 }
 
