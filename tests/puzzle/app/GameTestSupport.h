@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -77,6 +78,34 @@ inline void WithoutLogos(Content::ContentSet& set)
             set.Remove(p);
 }
 
+// The wait of the running test that took the largest share of its time
+// limit, so that a run shows how much room its limits leave.
+struct ClosestWait {
+    double seconds = 0, limit = 0;
+};
+inline ClosestWait& Closest()
+{
+    static ClosestWait closest;
+    return closest;
+}
+inline void NoteWait(DWORD start, double limit)
+{
+    const double seconds = (GetTickCount() - start) / 1000.0;
+    ClosestWait& c = Closest();
+    if (limit > 0 && (c.limit <= 0 || seconds / limit > c.seconds / c.limit)) {
+        c.seconds = seconds;
+        c.limit = limit;
+    }
+}
+// Prints the closest wait since the last report and starts over.
+inline void ReportWaits()
+{
+    ClosestWait& c = Closest();
+    if (c.limit > 0)
+        std::printf("[timing] the closest wait took %.2f s of its %.0f s limit\n", c.seconds, c.limit);
+    c = ClosestWait();
+}
+
 // Frames until the start-up has run its course (logos, loading, the first
 // menu window on screen with its cue played), then all music stopped at
 // once: a test of its own sounds or pixels then starts from a still screen.
@@ -93,9 +122,12 @@ inline bool SettleIntoMenus(Puzzle::Game& game, double seconds = 40)
         if (holder && holder->GetName() != "window_game_loading" && holder->IsVisible() && !holder->IsSoundPending() &&
             (!holder->GetTitleControl() || holder->GetTitleControl()->IsPrintingDone()))
             break;
-        if (GetTickCount() - start > seconds * 1000)
+        if (GetTickCount() - start > seconds * 1000) {
+            NoteWait(start, seconds);
             return false;
+        }
     }
+    NoteWait(start, seconds);
     if (GameFramework::SoundController* sounds = game.GetSoundController())
         sounds->StopAllMusic(false, 1.0f);
     return true;
@@ -140,10 +172,13 @@ inline bool FramesUntil(const std::function<void()>& frame, const std::function<
 {
     const DWORD start = GetTickCount();
     while (!condition()) {
-        if (GetTickCount() - start > seconds * 1000)
+        if (GetTickCount() - start > seconds * 1000) {
+            NoteWait(start, seconds);
             return false;
+        }
         frame();
     }
+    NoteWait(start, seconds);
     return true;
 }
 

@@ -68,6 +68,34 @@ public:
     int fullFrames = 0;
 };
 
+// The shown top-level window of the given class that belongs to a process:
+// a window of the same kind left by another program is never taken for it.
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND w, LPARAM p)
+{
+    WindowSearch* s = reinterpret_cast<WindowSearch*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    char name[64] = {};
+    GetClassNameA(w, name, sizeof name);
+    if (owner != s->processId || lstrcmpiA(name, s->className) != 0 || !IsWindowVisible(w))
+        return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+HWND ShownWindowOf(DWORD processId, const char* className)
+{
+    WindowSearch search = {processId, className, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // What the device does with a music track's buffer.
 bool PlayingAtDevice(GameFramework::MusicTrack* track)
 {
@@ -93,6 +121,7 @@ protected:
     }
     void TearDown() override
     {
+        ReportWaits();
         if (other.hProcess) {
             TerminateProcess(other.hProcess, 0);
             WaitForSingleObject(other.hProcess, 5000);
@@ -156,10 +185,8 @@ protected:
         ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &other));
         // Its window exists before the program shows it, and a click before
         // then lands on the desktop and leaves the focus where it was.
-        ASSERT_TRUE(Until([&] {
-            otherWindow = FindWindowA("Notepad", nullptr);
-            return otherWindow && IsWindowVisible(otherWindow);
-        })) << "the second program shows no window";
+        ASSERT_TRUE(Until([&] { return (otherWindow = ShownWindowOf(other.dwProcessId, "Notepad")) != nullptr; }, 20))
+            << "the second program shows no window";
         // The game's window stands in the middle of the desktop: the strip
         // above it is free.
         RECT game;
