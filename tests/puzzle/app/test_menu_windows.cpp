@@ -72,6 +72,8 @@ protected:
         kit.scene.gui->Render();
         kit.scene.Frame();
     }
+    // Frames of the fixed frame time until the condition holds, at most
+    // limit (20 s of the game's clock); how many ran.
     int FramesUntil(const std::function<bool()>& condition, int limit = 400)
     {
         int n = 0;
@@ -80,6 +82,12 @@ protected:
             ++n;
         }
         return n;
+    }
+    // The same, true when the condition holds.
+    bool Until(const std::function<bool()>& condition)
+    {
+        FramesUntil(condition);
+        return condition();
     }
     static bool OnScreen(Puzzle::GUIMenuWindow* w)
     {
@@ -122,7 +130,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
     EXPECT_EQ(manager->GetTurnHolder(), exitWindow.get());
     // The appear cue goes with the panel's appearance.
     EXPECT_EQ(exitWindow->IsSoundPending(), !exitWindow->GetPanelControl()->GetWidget()->IsVisible());
-    FramesUntil([&] { return !exitWindow->IsSoundPending(); });
+    ASSERT_TRUE(Until([&] { return !exitWindow->IsSoundPending(); }));
     ASSERT_TRUE(exitWindow->GetPanelControl()->GetWidget()->IsVisible());
 
     // The next window waits until the first has played its hide out.
@@ -132,6 +140,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
     EXPECT_FALSE(conflictWindow->IsVisible());
     EXPECT_TRUE(exitWindow->IsSoundPending()) << "the disappear cue waits for the panel to vanish";
     const int frames = FramesUntil([&] { return conflictWindow->IsVisible(); });
+    ASSERT_TRUE(conflictWindow->IsVisible());
     EXPECT_GT(frames, 2);
     EXPECT_TRUE(Gone(exitWindow.get()));
     EXPECT_FALSE(exitWindow->IsSoundPending());
@@ -141,7 +150,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
     exitWindow->Show(6);
     exitWindow->Hide();
     conflictWindow->Hide();
-    FramesUntil([&] { return manager->IsTurnFree(); });
+    ASSERT_TRUE(Until([&] { return manager->IsTurnFree(); }));
     for (int i = 0; i < 20; ++i)
         Frame();
     EXPECT_TRUE(Gone(exitWindow.get()));
@@ -198,12 +207,12 @@ TEST_F(MenuWindows, TheStartUpLoadingWindowLoadsOnlyOnScreenAndReportsInTheFinis
 
     // While another window holds the turn nothing loads.
     exitWindow->Show(6);
-    FramesUntil([&] { return OnScreen(exitWindow.get()); });
+    ASSERT_TRUE(Until([&] { return OnScreen(exitWindow.get()); }));
     loadingWindow->ShowWithData(2, &keeper);
     exitWindow->Hide();
     Frame();
     EXPECT_EQ(keeper.step, 0u);
-    FramesUntil([&] { return loadingWindow->IsVisible(); });
+    ASSERT_TRUE(Until([&] { return loadingWindow->IsVisible(); }));
     EXPECT_EQ(keeper.step, 0u) << "not before its title has printed";
     int reported = 0;
     uint32_t stepAtReport = 0;
@@ -222,10 +231,10 @@ TEST_F(MenuWindows, TheStartUpLoadingWindowLoadsOnlyOnScreenAndReportsInTheFinis
     // Shown again, it clears its flags and takes at least one more step.
     loadingWindow->Hide();
     EXPECT_EQ(loadingWindow->GetKeeper(), nullptr);
-    FramesUntil([&] { return Gone(loadingWindow.get()); });
+    ASSERT_TRUE(Until([&] { return Gone(loadingWindow.get()); }));
     loadingWindow->ShowWithData(2, &keeper);
     EXPECT_FALSE(loadingWindow->IsFinished());
-    FramesUntil([&] { return loadingWindow->GetEventCode() == 1; });
+    ASSERT_TRUE(Until([&] { return loadingWindow->GetEventCode() == 1; }));
     EXPECT_TRUE(loadingWindow->HasStepped());
 }
 
