@@ -117,6 +117,7 @@ class InDesktop : public ::testing::Test {
 protected:
     void TearDown() override
     {
+        ReportWaits();
         game.reset();
         TestSupport::ClearUserData(kCompany, Title());
         if (!dir.empty())
@@ -125,7 +126,7 @@ protected:
 
     void Start(const std::string& folder)
     {
-        ResetUserData(kWindowedIni);
+        ASSERT_NO_FATAL_FAILURE(ResetUserData(kWindowedIni));
         game = std::make_unique<MapGame>(folder);
         // A player whose map the commands change, there before the start-up
         // ends: the main menu comes, not the new-player window, whose edit

@@ -117,7 +117,7 @@ protected:
         SKIP_OUTSIDE_DESKTOP();
         shell = std::make_unique<TestSupport::HostShell>(folder);
         ASSERT_TRUE(shell->Available());
-        ResetUserData("v_fullscreen 0\r\n");
+        ASSERT_NO_FATAL_FAILURE(ResetUserData("v_fullscreen 0\r\n"));
     }
     void TearDown() override
     {
@@ -261,7 +261,7 @@ TEST_F(InDesktop, ALevelLeftForAnotherProgramWaitsPausedAndTheMenusWaitAsTheyWer
     ASSERT_TRUE(Until([&] { return OnScreen(game->mainMenuWindow); })) << "main menu";
     GameFramework::SoundController* sounds = game->GetSoundController();
     ASSERT_TRUE(Until([&] { return PlayingAtDevice(sounds->GetChannelTrack(0)); }, 10)) << "the menu track";
-    StartOtherProgram();
+    ASSERT_NO_FATAL_FAILURE(StartOtherProgram());
 
     // Away from a level: the frames only idle, the menu track waits, no
     // pause window comes; back, the track goes on and the menu answers.

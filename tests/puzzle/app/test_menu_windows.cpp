@@ -45,7 +45,7 @@ protected:
         Content::AddLogos(kit.set, options);
         for (const std::string& p : without)
             kit.set.Remove(p);
-        kit.Open();
+        ASSERT_NO_FATAL_FAILURE(kit.Open());
         kit.Load("en", {});
         kit.tools->GetFontTool()->LoadAdditionalFonts();
         data.reset(new Puzzle::GameData("en"));
@@ -108,7 +108,7 @@ protected:
 
 TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
 {
-    Open({"data\\ui\\textures\\publishers\\1_logo_small_alpha.jpg"});
+    ASSERT_NO_FATAL_FAILURE(Open({"data\\ui\\textures\\publishers\\1_logo_small_alpha.jpg"}));
     MakeWindows();
     screens = {exitWindow.get(), conflictWindow.get()};
     ASSERT_NE(data->GetSmallLogo(0), nullptr);
@@ -170,7 +170,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
 
 TEST_F(MenuWindows, TheGameDataMakesItsContainersInItsOwnStepOnlyAndOnce)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     Puzzle::GameData stepped("en");
     stepped.LoadResourceFile(Content::Windows::kAdditionalResourceList, false);
     uint32_t guard = 0;
@@ -198,7 +198,7 @@ TEST_F(MenuWindows, TheGameDataMakesItsContainersInItsOwnStepOnlyAndOnce)
 
 TEST_F(MenuWindows, TheStartUpLoadingWindowLoadsOnlyOnScreenAndReportsInTheFinishingFrame)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     MakeWindows();
     loadingWindow.reset(new Puzzle::GUIGameLoadingWindow(nullptr, data.get(), kit.tools.get(), manager.get(), nullptr));
     screens = {exitWindow.get(), loadingWindow.get()};
@@ -249,7 +249,7 @@ TEST_F(MenuWindows, LogosShowOneAfterTheOtherAndAMissingOneIsLeftOut)
         }
         return frames;
     };
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     {
         Puzzle::GUILogosWindow logos;
         ASSERT_NE(logos.GetLogo(0), nullptr);
@@ -295,7 +295,7 @@ TEST_F(MenuWindows, LogosShowOneAfterTheOtherAndAMissingOneIsLeftOut)
     }
     // Only logo 1: it is the first and only one.
     kit.set.Remove(big0);
-    kit.Open();
+    ASSERT_NO_FATAL_FAILURE(kit.Open());
     {
         Puzzle::GUILogosWindow logos;
         ASSERT_NE(logos.GetLogo(0), nullptr);
@@ -307,7 +307,7 @@ TEST_F(MenuWindows, LogosShowOneAfterTheOtherAndAMissingOneIsLeftOut)
     }
     // None: done in the first frame.
     kit.set.Remove("data\\ui\\textures\\publishers\\1_logo_big.jpg");
-    kit.Open();
+    ASSERT_NO_FATAL_FAILURE(kit.Open());
     Puzzle::GUILogosWindow none;
     EXPECT_EQ(none.GetLogo(0), nullptr);
     none.Show(1);

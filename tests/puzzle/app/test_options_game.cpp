@@ -75,7 +75,7 @@ protected:
         SKIP_OUTSIDE_DESKTOP();
         shell = std::make_unique<TestSupport::HostShell>(folder);
         ASSERT_TRUE(shell->Available());
-        ResetUserData("v_fullscreen 0\r\n");
+        ASSERT_NO_FATAL_FAILURE(ResetUserData("v_fullscreen 0\r\n"));
     }
     void TearDown() override
     {
@@ -185,7 +185,7 @@ TEST(Desktop, OptionsGameTestsRunInsideAVirtualDesktop)
 
 TEST_F(InDesktop, AVolumeStepIsHeardAtOnceCancelUndoesItAndOKResetsTheDisplayForThisAndTheNextRun)
 {
-    ToMainMenu(L"Vera");
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Vera"));
     Puzzle::GUIOptionsWindow* options = Options();
     ASSERT_NE(options, nullptr);
     // The menu track at the default music volume, faded in.
@@ -193,7 +193,7 @@ TEST_F(InDesktop, AVolumeStepIsHeardAtOnceCancelUndoesItAndOKResetsTheDisplayFor
 
     // One step up from the default is 0.315 at the device, and cancel gives
     // 0.285 back, to the buffer as to the slider.
-    OpenOptions();
+    ASSERT_NO_FATAL_FAILURE(OpenOptions());
     EXPECT_EQ(options->GetMusicSlider()->value, 285u);
     ASSERT_TRUE(Click(options->GetMusicSlider()->GetIncreaseButton()));
     EXPECT_TRUE(MenuTrackAt(0.315)) << MenuTrackVolume();
@@ -205,7 +205,7 @@ TEST_F(InDesktop, AVolumeStepIsHeardAtOnceCancelUndoesItAndOKResetsTheDisplayFor
     // Again: one step up kept, 800x600 in full screen, OK. The device is
     // reset within three frames of the OK's frame, the window filling the
     // desktop of that size.
-    OpenOptions();
+    ASSERT_NO_FATAL_FAILURE(OpenOptions());
     EXPECT_EQ(options->GetMusicSlider()->value, 285u);
     ASSERT_TRUE(Click(options->GetMusicSlider()->GetIncreaseButton()));
     EXPECT_TRUE(MenuTrackAt(0.315)) << MenuTrackVolume();
@@ -271,7 +271,7 @@ TEST_F(InDesktop, AVolumeStepIsHeardAtOnceCancelUndoesItAndOKResetsTheDisplayFor
 // once: the flow goes on as after its own button.
 TEST_F(InDesktop, GameOverOffersRelaxOnceDeclineKeepsTheFileAcceptSwitchesThePlayer)
 {
-    ToMainMenu(L"Dora");
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Dora"));
     Puzzle::GUIRelaxWindow* relax = game->GetRelaxWindow();
     ASSERT_NE(relax, nullptr);
     Puzzle::GUIMenuWindow* over = Menu(game->gameOverWindow);
@@ -280,7 +280,7 @@ TEST_F(InDesktop, GameOverOffersRelaxOnceDeclineKeepsTheFileAcceptSwitchesThePla
         return !relax->IsVisible() && game->gameOverWindow->GetMode() == 26 &&
                (OnScreen(game->startGameLogicWindow) || OnScreen(game->mainMenuWindow));
     };
-    Lose();
+    ASSERT_NO_FATAL_FAILURE(Lose());
     ASSERT_TRUE(Click(Widget(over, "/window/button_0")));
     ASSERT_TRUE(Until([&] { return OnScreen(relax); })) << "the offer";
     EXPECT_EQ(relax->GetMode(), 25);
@@ -310,11 +310,11 @@ TEST_F(InDesktop, GameOverOffersRelaxOnceDeclineKeepsTheFileAcceptSwitchesThePla
     // A new run, a new player: accepted.
     game.reset();
     TestSupport::ClearUserData(kCompany, Title());
-    ResetUserData("v_fullscreen 0\r\n");
-    ToMainMenu(L"Ada");
+    ASSERT_NO_FATAL_FAILURE(ResetUserData("v_fullscreen 0\r\n"));
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Ada"));
     relax = game->GetRelaxWindow();
     over = Menu(game->gameOverWindow);
-    Lose();
+    ASSERT_NO_FATAL_FAILURE(Lose());
     ASSERT_TRUE(Click(Widget(over, "/window/button_0")));
     ASSERT_TRUE(Until([&] { return OnScreen(relax); })) << "the offer";
     ASSERT_TRUE(Click(Widget(relax, "/window/button_1")));

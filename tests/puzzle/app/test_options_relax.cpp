@@ -61,7 +61,7 @@ protected:
         Content::AddFontTable(kit.set, options);
         Content::AddWindows(kit.set, options);
         Content::AddRelaxWindow(kit.set, options);
-        kit.Open(false);
+        ASSERT_NO_FATAL_FAILURE(kit.Open(false));
         kit.registry.reset(new Puzzle::GameData("en"));
         kit.registry->LoadResourceFile(Content::Windows::kResourceList, true);
         // The menus' art beyond the start-up loading window's is in the additional list.

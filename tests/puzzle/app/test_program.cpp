@@ -317,7 +317,7 @@ TEST_F(InDesktop, PrintScreenAsksForOneScreenshotAPress)
 {
     // The game made in this program, its window found and typed at like the
     // real program's.
-    GameTest::ResetUserData("v_fullscreen 0\r\n");
+    ASSERT_NO_FATAL_FAILURE(GameTest::ResetUserData("v_fullscreen 0\r\n"));
     std::unique_ptr<Puzzle::Game> game = GameTest::MakeGame(packed->Folder());
     GameTest::FocusGameWindow();
     KorvaneEngine::Config* config = KorvaneEngine::Config::Instance();
