@@ -84,8 +84,6 @@ public:
             if (controls->IsPressed(key.name))
                 pressed.insert(key.name);
     }
-    // The access code typed so far.
-    const std::string& TypedCode() const { return accessCodeBuffer; }
     std::set<std::string> pressed;
 };
 
