@@ -135,8 +135,9 @@ protected:
         ASSERT_NE(player, nullptr);
         players->SetCurrentProfile(player, true);
         FocusGameWindow();
-        // The screen stands still once the start-up windows have come.
-        ASSERT_TRUE(SettleIntoMenus(*game));
+        // The screen stands still once the start-up windows have come: 5 to
+        // 13 s with every core of the machine busy.
+        ASSERT_TRUE(SettleIntoMenus(*game, 60));
         dir = TestSupport::MakeTempDir("game_console");
         shell = std::make_unique<TestSupport::HostShell>(dir);
         // X gives the keys to the window that has the focus and the pointer.
