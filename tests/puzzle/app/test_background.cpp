@@ -128,7 +128,7 @@ protected:
 
 TEST_F(Background, ShippedLayersFadeOutAndInAndTheAdditionalOneJoinsLater)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_TRUE(background->HasDescription());
     EXPECT_EQ(background->GetResourcesPrefix(), "background/");
     // The basic set only: sky, clouds, motes; the windows' container lies
@@ -236,7 +236,7 @@ TEST_F(Background, ShippedLayersFadeOutAndInAndTheAdditionalOneJoinsLater)
 TEST_F(Background, BadDescriptionsAndResourcesAreLoggedAndLeaveTheWindowsTheirContainer)
 {
     // No description at all.
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     background.reset();
     scene.log->ClearHistory();
     DeleteFileA((root + "\\data\\ui\\background\\background.xml").c_str());

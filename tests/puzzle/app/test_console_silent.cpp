@@ -20,7 +20,7 @@ TEST(InDesktop, WithoutASoundDeviceTheOccupationCountsNoSounds)
 {
     SKIP_OUTSIDE_DESKTOP();
     const std::string folder = MakeProgramFolder("console_silent");
-    ResetUserData("v_fullscreen 0\r\n");
+    ASSERT_NO_FATAL_FAILURE(ResetUserData("v_fullscreen 0\r\n"));
     {
         std::unique_ptr<Puzzle::Game> game = MakeGame(folder);
         ASSERT_EQ(SoundManager::Instance(), nullptr);

@@ -106,7 +106,7 @@ TEST(Desktop, GameTestsRunInsideAVirtualDesktop)
 TEST_F(InDesktop, StartsEverythingAndSavesTheSettingsAtExit)
 {
     SKIP_OUTSIDE_DESKTOP();
-    ResetUserData(kWindowedIni);
+    ASSERT_NO_FATAL_FAILURE(ResetUserData(kWindowedIni));
     std::unique_ptr<Puzzle::Game> game = MakeGame(folder);
     ASSERT_TRUE(game->IsInitialised());
     EXPECT_EQ(game->GetEngine()->GetWindowTitle(), Title() + " 1.00");
@@ -199,7 +199,7 @@ TEST_F(InDesktop, StartsEverythingAndSavesTheSettingsAtExit)
 TEST_F(InDesktop, RunsInTheLanguageTheRegistryNames)
 {
     SKIP_OUTSIDE_DESKTOP();
-    ResetUserData(kWindowedIni);
+    ASSERT_NO_FATAL_FAILURE(ResetUserData(kWindowedIni));
     ASSERT_TRUE(TestSupport::SetRegistryString(kCompany, Title(), "Language", "cz"));
     std::unique_ptr<Puzzle::Game> game = MakeGame(folder);
     EXPECT_EQ(game->GetLanguageCode(), "cz");
@@ -216,7 +216,7 @@ TEST_F(InDesktop, AMissingResourceListIsFatalAndLeavesTheSettingsAlone)
     const char* const lists[] = {"data\\ui\\resources_basic.xml", "data\\ui\\background\\resources_additional.xml"};
     for (const char* list : lists) {
         const std::string ini = "v_fullscreen 0\r\ng_music_volume 0.9\r\nsome_later_variable 3\r\n";
-        ResetUserData(ini);
+        ASSERT_NO_FATAL_FAILURE(ResetUserData(ini));
         // Only the list is missing: the loose copy of everything else is complete.
         const std::string path = loose + "\\" + list;
         ASSERT_TRUE(MoveFileA(path.c_str(), (path + ".away").c_str())) << list;
@@ -233,7 +233,7 @@ TEST_F(InDesktop, AMissingResourceListIsFatalAndLeavesTheSettingsAlone)
         EXPECT_NE(ReadText(LogPath()).find("PROGRAM ABORTING: "), std::string::npos) << list;
     }
     // A second start in the same process, with the lists back, works.
-    ResetUserData(kWindowedIni);
+    ASSERT_NO_FATAL_FAILURE(ResetUserData(kWindowedIni));
     EXPECT_TRUE(MakeGame(loose)->IsInitialised());
     EXPECT_TRUE(NoServices());
 }
@@ -241,7 +241,7 @@ TEST_F(InDesktop, AMissingResourceListIsFatalAndLeavesTheSettingsAlone)
 TEST_F(InDesktop, FocusLossPausesTheMusicAndIdlesUntilTheFocusIsBack)
 {
     SKIP_OUTSIDE_DESKTOP();
-    ResetUserData(kWindowedIni);
+    ASSERT_NO_FATAL_FAILURE(ResetUserData(kWindowedIni));
     std::unique_ptr<Puzzle::Game> game = MakeGame(folder);
     GameFramework::SoundController* sounds = game->GetSoundController();
     FocusGameWindow();
@@ -289,7 +289,7 @@ TEST_F(InDesktop, FocusLossPausesTheMusicAndIdlesUntilTheFocusIsBack)
 TEST_F(InDesktop, AWindowModeChangeResetsTheDisplayOnceTwoFramesLater)
 {
     SKIP_OUTSIDE_DESKTOP();
-    ResetUserData(kWindowedIni);
+    ASSERT_NO_FATAL_FAILURE(ResetUserData(kWindowedIni));
     CountingGame game(folder);
     FocusGameWindow();
     Frames(game, 3);

@@ -5,10 +5,15 @@
 // commands' effects from the player's file and the .ini.
 #include "GameTestSupport.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <set>
 
+#include "engine/audio_input/Controls.h"
+#include "engine/audio_input/KeyNames.h"
 #include "engine/foundation/MessageManager.h"
 #include "engine/render/Image.h"
 #include "engine/render/RenderSystem.h"
@@ -59,7 +64,10 @@ protected:
     GameFramework::Level* CreateLevel() override { return new GameFramework::Level; }
 };
 
-// The puzzle game with its level manager replaced after start-up.
+// The puzzle game with its level manager replaced after start-up, noting
+// the keys its devices saw go down: the windows' step comes after the
+// access code and the console have taken the frame's input, before the
+// frame's end forgets it.
 class MapGame : public Puzzle::Game {
 public:
     explicit MapGame(const std::string& folder) : Puzzle::Game(kCompany, Title(), 100, KeyPath(), folder, "demo") {}
@@ -68,12 +76,46 @@ public:
         delete levelManager;
         levelManager = replacement;
     }
+    void UpdateWindows() override
+    {
+        Puzzle::Game::UpdateWindows();
+        const Controls* controls = Controls::Instance();
+        for (const KeyName& key : KeyNames)
+            if (controls->IsPressed(key.name))
+                pressed.insert(key.name);
+    }
+    std::set<std::string> pressed;
 };
+
+// The game's name of the key xdotool calls x; empty for one the tests do not
+// type.
+std::string ControlName(const std::string& x)
+{
+    if (x.size() == 1 && std::isalnum(static_cast<unsigned char>(x[0])))
+        return std::string(1, char(std::toupper(static_cast<unsigned char>(x[0]))));
+    const std::pair<const char*, const char*> names[] = {{"space", "SPACE"}, {"underscore", "-"}, {"period", "."},
+                                                         {"grave", "~"},     {"Tab", "TAB"},      {"Escape", "ESCAPE"},
+                                                         {"Return", "ENTER"}};
+    for (const auto& n : names)
+        if (x == n.first)
+            return n.second;
+    return std::string();
+}
+
+double SecondsSince(DWORD start) { return (GetTickCount() - start) / 1000.0; }
+
+// A key (with its effect on the input line) is taken 0.02 to 0.11 s after
+// its host line ends, with every core of the machine busy.
+const double kKeyLimit = 10;
+// The console slides in or out in 0.308 s of the game's clock: 0.30 to 0.35
+// s with every core of the machine busy.
+const double kSlideLimit = 10;
 
 class InDesktop : public ::testing::Test {
 protected:
     void TearDown() override
     {
+        ReportWaits();
         game.reset();
         TestSupport::ClearUserData(kCompany, Title());
         if (!dir.empty())
@@ -82,7 +124,7 @@ protected:
 
     void Start(const std::string& folder)
     {
-        ResetUserData(kWindowedIni);
+        ASSERT_NO_FATAL_FAILURE(ResetUserData(kWindowedIni));
         game = std::make_unique<MapGame>(folder);
         // A player whose map the commands change, there before the start-up
         // ends: the main menu comes, not the new-player window, whose edit
@@ -93,14 +135,15 @@ protected:
         ASSERT_NE(player, nullptr);
         players->SetCurrentProfile(player, true);
         FocusGameWindow();
-        // The screen stands still once the start-up windows have come.
-        ASSERT_TRUE(SettleIntoMenus(*game));
+        // The screen stands still once the start-up windows have come: 5 to
+        // 13 s with every core of the machine busy.
+        ASSERT_TRUE(SettleIntoMenus(*game, 60));
         dir = TestSupport::MakeTempDir("game_console");
         shell = std::make_unique<TestSupport::HostShell>(dir);
         // X gives the keys to the window that has the focus and the pointer.
+        // Each key then waits for the game to see it, the first one too.
         ASSERT_TRUE(shell->Run("xdotool search --name '^Pelloria$' windowfocus %1 mousemove --window %1 40 40",
                                [&] { Frame(); }));
-        Frames(3);
     }
 
     void Frame()
@@ -123,8 +166,12 @@ protected:
         for (int i = 0; i < n; ++i)
             Frame();
     }
-    // One X call a key, with frames between: the game takes one key a frame.
-    void Key(const std::string& keys)
+    // One X call a key, each seen going down by the game's devices (and,
+    // when done is given, its effect there) before the next is sent: the
+    // game takes one key a frame, and a key that came in the same frame as
+    // another would be lost. The devices can see a key a frame before the
+    // window's messages bring its character or editing key to the console.
+    void Key(const std::string& keys, const std::function<bool()>& done = nullptr)
     {
         size_t from = 0;
         while (from < keys.size()) {
@@ -135,29 +182,58 @@ protected:
             from = end + 1;
             if (k.empty())
                 continue;
-            EXPECT_TRUE(shell->Run("xdotool key " + k, [&] { Frame(); }, 30000)) << k;
-            Frames(2);
+            const std::string name = ControlName(k);
+            ASSERT_FALSE(name.empty()) << "no game name for the key " << k;
+            game->pressed.clear();
+            ASSERT_TRUE(shell->Run("xdotool key " + k, [&] { Frame(); }, 30000)) << k;
+            const DWORD start = GetTickCount();
+            ASSERT_TRUE(FramesUntil([&] { Frame(); },
+                                    [&] { return game->pressed.count(name) > 0 && (!done || done()); }, kKeyLimit))
+                << "the game never took " << k;
+            slowestKey = std::max(slowestKey, SecondsSince(start));
         }
-        Frames(2);
     }
-    void Type(const std::string& text)
+    static std::string KeysOf(const std::string& text)
     {
         std::string keys;
         for (char c : text)
             keys += c == '_' ? " underscore" : c == ' ' ? " space" : c == '.' ? " period" : std::string(" ") + c;
-        Key(keys);
+        return keys;
     }
+    // Typed into the console's input line, each character there before the
+    // next key is sent.
+    void Type(const std::string& text)
+    {
+        const GUIEditBox* line = Console::Instance()->GetInputLine();
+        std::wstring expected = line->GetText();
+        for (char c : text) {
+            expected += wchar_t(c);
+            ASSERT_NO_FATAL_FAILURE(Key(KeysOf(std::string(1, c)), [&] { return line->GetText() == expected; }));
+        }
+    }
+    // Only the keys, as for the access code, which no line shows.
+    void TypeKeys(const std::string& text) { ASSERT_NO_FATAL_FAILURE(Key(KeysOf(text))); }
+    // A command line: the whole text in the input line, then Return, which
+    // runs it (the console keeps it in its history and empties the line).
     void Line(const std::string& text)
     {
-        Type(text);
-        Key("Return");
+        Console* console = Console::Instance();
+        const size_t history = console->GetHistory().size();
+        ASSERT_NO_FATAL_FAILURE(Type(text));
+        ASSERT_EQ(console->GetInputLine()->GetText(), std::wstring(text.begin(), text.end()));
+        ASSERT_NO_FATAL_FAILURE(Key("Return", [&] {
+            return console->GetHistory().size() > history && console->GetInputLine()->GetText().empty();
+        })) << "the line did not run: " << text;
     }
 
     bool WaitForState(int32_t state)
     {
-        for (int i = 0; i < 200 && Console::Instance()->GetState() != state; ++i)
-            Frame();
-        return Console::Instance()->GetState() == state;
+        const DWORD start = GetTickCount();
+        const bool reached =
+            FramesUntil([&] { Frame(); }, [&] { return Console::Instance()->GetState() == state; }, kSlideLimit);
+        std::printf("[timing] console state %d reached in %.2f s (limit %.0f)\n", int(state), SecondsSince(start),
+                    kSlideLimit);
+        return reached;
     }
 
     // A pixel of the last frame, window pixels from the top-left.
@@ -188,6 +264,8 @@ protected:
     // of the frame it ran in, not of the moment the test reads the log.
     bool recordCounts = false;
     std::set<std::string> seenCounts;
+    // The longest any key took to be seen.
+    double slowestKey = 0;
 };
 
 } // namespace
@@ -202,7 +280,7 @@ TEST(Desktop, ConsoleGameTestsRunInsideAVirtualDesktop)
 TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
 {
     SKIP_OUTSIDE_DESKTOP();
-    Start(FolderWithLevels("console", {2, 3, 5}));
+    ASSERT_NO_FATAL_FAILURE(Start(FolderWithLevels("console", {2, 3, 5})));
     Console* console = Console::Instance();
     ASSERT_NE(console, nullptr);
     EXPECT_FALSE(console->IsEnabled());
@@ -212,14 +290,14 @@ TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
     // The key does nothing before the code.
     uint8_t before[3];
     Pixel(512, 6, before);
-    Key("grave");
+    ASSERT_NO_FATAL_FAILURE(Key("grave"));
     EXPECT_EQ(console->GetState(), Console::kClosed);
     EXPECT_EQ(Log().find("CHEAT MODE ON"), std::string::npos);
 
     // A wrong character starts over; then the code, a key a frame.
-    Type("my ow");
-    Key("z");
-    Type("my own trick");
+    ASSERT_NO_FATAL_FAILURE(TypeKeys("my ow"));
+    ASSERT_NO_FATAL_FAILURE(Key("z"));
+    ASSERT_NO_FATAL_FAILURE(TypeKeys("my own trick"));
     ASSERT_TRUE(console->IsEnabled());
     ASSERT_TRUE(WaitForState(Console::kOpen));
     const std::string log = Log();
@@ -233,11 +311,13 @@ TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
         EXPECT_NEAR(top[i], before[i] + 0.95 * (Content::kConsoleColour[i] - before[i]), 10) << i;
 
     // Completion and the blend.
-    Type("ui_con");
-    Key("Tab");
-    EXPECT_EQ(console->GetInputLine()->GetText(), L"\\ui_console_");
-    Key("Escape");
-    Line("ui_console_alpha 0.5");
+    ASSERT_NO_FATAL_FAILURE(Type("ui_con"));
+    const GUIEditBox* input = console->GetInputLine();
+    ASSERT_NO_FATAL_FAILURE(Key("Tab", [&] { return input->GetText() != L"ui_con"; }));
+    EXPECT_EQ(input->GetText(), L"\\ui_console_");
+    ASSERT_NO_FATAL_FAILURE(Key("Escape", [&] { return input->GetText().empty(); }));
+    ASSERT_NO_FATAL_FAILURE(Line("ui_console_alpha 0.5"));
+    // The panel takes the blend when it is next drawn.
     Frames(2);
     Pixel(512, 6, top);
     for (int i = 0; i < 3; ++i)
@@ -246,7 +326,7 @@ TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
     // The occupation: five lines, in the log and on the panel.
     seenCounts = {Counts()};
     recordCounts = true;
-    Line("d_get_manages_occupation");
+    ASSERT_NO_FATAL_FAILURE(Line("d_get_manages_occupation"));
     recordCounts = false;
     const std::string counts = Log();
     const size_t reported = counts.find("Shader users count: ");
@@ -256,17 +336,20 @@ TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
     EXPECT_EQ(seenCounts.count(counts.substr(reported, end - reported)), 1u)
         << counts.substr(reported, end - reported) << " is not what any frame held, such as " << *seenCounts.begin();
     EXPECT_NE(counts.find("Sounds count: "), std::string::npos);
+    // The console prints what the command logged in its next frame.
+    ASSERT_TRUE(FramesUntil([&] { Frame(); }, [&] { return Printed().find(L"Sounds count: ") != std::wstring::npos; },
+                            kKeyLimit));
     const std::wstring printed = Printed();
     for (const wchar_t* line : {L"Shader users count: ", L"Shaders count: ", L"Textures count: ", L"Models count: ",
              L"Sounds count: "})
         EXPECT_NE(printed.find(line), std::wstring::npos) << line;
 
     // The statistics switch is stored, and saved at exit.
-    Line("d_show_statistics 1");
+    ASSERT_NO_FATAL_FAILURE(Line("d_show_statistics 1"));
     EXPECT_EQ(Config::Instance()->GetValueString("d_show_statistics"), "1");
 
     // Every level open: the last of the last stage reached, back to the start.
-    Line("g_open_map");
+    ASSERT_NO_FATAL_FAILURE(Line("g_open_map"));
     EXPECT_EQ(player->GetReachedPosition(), GameFramework::Level(2, 4));
     EXPECT_EQ(player->GetCurrentPosition(), GameFramework::Level(0, 0));
     {
@@ -277,15 +360,16 @@ TEST_F(InDesktop, TheAccessCodeOpensTheConsoleWhoseCommandsActOnTheGame)
 
     // Cheats off: the console closes and its key is dead; the code works
     // again.
-    Line("g_disable_cheats");
+    ASSERT_NO_FATAL_FAILURE(Line("g_disable_cheats"));
     EXPECT_FALSE(console->IsEnabled());
     ASSERT_TRUE(WaitForState(Console::kClosed));
-    Key("grave");
-    Frames(5);
+    // The console takes its key in the frame the key is seen in.
+    ASSERT_NO_FATAL_FAILURE(Key("grave"));
     EXPECT_EQ(console->GetState(), Console::kClosed);
-    Type("my own trick");
+    ASSERT_NO_FATAL_FAILURE(TypeKeys("my own trick"));
     EXPECT_TRUE(console->IsEnabled());
     EXPECT_TRUE(WaitForState(Console::kOpen));
+    std::printf("[timing] the slowest key was seen %.2f s after its host line (limit %.0f)\n", slowestKey, kKeyLimit);
 
     game.reset();
     const std::string ini = ReadText(IniPath());
@@ -299,7 +383,7 @@ TEST_F(InDesktop, CommandsReportTheResourcesAndMapCommandsKeepAProfileTheyCannot
     SKIP_OUTSIDE_DESKTOP();
     // No stages, or an empty last one: the map cannot be opened, and the
     // player's file stays as it is.
-    Start(FolderWithLevels("console_levels", {2, 3}));
+    ASSERT_NO_FATAL_FAILURE(Start(FolderWithLevels("console_levels", {2, 3})));
     const std::string file = player->GetFilePath();
     const std::vector<unsigned char> bytes = TestSupport::ReadFileBytes(file);
     ASSERT_FALSE(bytes.empty());

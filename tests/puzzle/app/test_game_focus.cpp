@@ -68,6 +68,34 @@ public:
     int fullFrames = 0;
 };
 
+// The shown top-level window of the given class that belongs to a process:
+// a window of the same kind left by another program is never taken for it.
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND w, LPARAM p)
+{
+    WindowSearch* s = reinterpret_cast<WindowSearch*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    char name[64] = {};
+    GetClassNameA(w, name, sizeof name);
+    if (owner != s->processId || lstrcmpiA(name, s->className) != 0 || !IsWindowVisible(w))
+        return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+HWND ShownWindowOf(DWORD processId, const char* className)
+{
+    WindowSearch search = {processId, className, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // What the device does with a music track's buffer.
 bool PlayingAtDevice(GameFramework::MusicTrack* track)
 {
@@ -89,10 +117,11 @@ protected:
         SKIP_OUTSIDE_DESKTOP();
         shell = std::make_unique<TestSupport::HostShell>(folder);
         ASSERT_TRUE(shell->Available());
-        ResetUserData("v_fullscreen 0\r\n");
+        ASSERT_NO_FATAL_FAILURE(ResetUserData("v_fullscreen 0\r\n"));
     }
     void TearDown() override
     {
+        ReportWaits();
         if (other.hProcess) {
             TerminateProcess(other.hProcess, 0);
             WaitForSingleObject(other.hProcess, 5000);
@@ -111,6 +140,8 @@ protected:
         game->Update();
         Sleep(5);
     }
+    // The other waits take 2 s at most with every core of the machine busy
+    // (the longest waits for the level's time to pass 2 s).
     bool Until(const std::function<bool()>& condition, double seconds = 30)
     {
         return FramesUntil([&] { Frame(); }, condition, seconds);
@@ -156,10 +187,8 @@ protected:
         ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &other));
         // Its window exists before the program shows it, and a click before
         // then lands on the desktop and leaves the focus where it was.
-        ASSERT_TRUE(Until([&] {
-            otherWindow = FindWindowA("Notepad", nullptr);
-            return otherWindow && IsWindowVisible(otherWindow);
-        })) << "the second program shows no window";
+        ASSERT_TRUE(Until([&] { return (otherWindow = ShownWindowOf(other.dwProcessId, "Notepad")) != nullptr; }, 20))
+            << "the second program shows no window";
         // The game's window stands in the middle of the desktop: the strip
         // above it is free.
         RECT game;
@@ -224,13 +253,15 @@ TEST(Desktop, FocusTestsRunInsideAVirtualDesktop)
 TEST_F(InDesktop, ALevelLeftForAnotherProgramWaitsPausedAndTheMenusWaitAsTheyWere)
 {
     game.reset(new FocusGame(folder));
-    ASSERT_TRUE(Until([&] { return OnScreen(game->welcomeWindow); })) << "welcome";
+    // The start-up to its first screen: 7 to 8 s with every core of the
+    // machine busy four times over.
+    ASSERT_TRUE(Until([&] { return OnScreen(game->welcomeWindow); }, 60)) << "welcome";
     game->welcomeWindow->CreateProfile(L"Flora");
     Answer(game->welcomeWindow, 3);
     ASSERT_TRUE(Until([&] { return OnScreen(game->mainMenuWindow); })) << "main menu";
     GameFramework::SoundController* sounds = game->GetSoundController();
     ASSERT_TRUE(Until([&] { return PlayingAtDevice(sounds->GetChannelTrack(0)); }, 10)) << "the menu track";
-    StartOtherProgram();
+    ASSERT_NO_FATAL_FAILURE(StartOtherProgram());
 
     // Away from a level: the frames only idle, the menu track waits, no
     // pause window comes; back, the track goes on and the menu answers.

@@ -23,7 +23,7 @@ TEST(InDesktop, WithoutASoundDeviceTheGameRunsAndKeepsTheVolumes)
 {
     SKIP_OUTSIDE_DESKTOP();
     const std::string folder = MakeProgramFolder("silent");
-    ResetUserData("v_fullscreen 0\r\ng_music_volume 1.7\r\n");
+    ASSERT_NO_FATAL_FAILURE(ResetUserData("v_fullscreen 0\r\ng_music_volume 1.7\r\n"));
     {
         std::unique_ptr<Puzzle::Game> game = MakeGame(folder);
         EXPECT_EQ(SoundSystem::Instance(), nullptr);

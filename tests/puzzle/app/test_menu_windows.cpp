@@ -45,7 +45,7 @@ protected:
         Content::AddLogos(kit.set, options);
         for (const std::string& p : without)
             kit.set.Remove(p);
-        kit.Open();
+        ASSERT_NO_FATAL_FAILURE(kit.Open());
         kit.Load("en", {});
         kit.tools->GetFontTool()->LoadAdditionalFonts();
         data.reset(new Puzzle::GameData("en"));
@@ -72,6 +72,8 @@ protected:
         kit.scene.gui->Render();
         kit.scene.Frame();
     }
+    // Frames of the fixed frame time until the condition holds, at most
+    // limit (20 s of the game's clock); how many ran.
     int FramesUntil(const std::function<bool()>& condition, int limit = 400)
     {
         int n = 0;
@@ -80,6 +82,12 @@ protected:
             ++n;
         }
         return n;
+    }
+    // The same, true when the condition holds.
+    bool Until(const std::function<bool()>& condition)
+    {
+        FramesUntil(condition);
+        return condition();
     }
     static bool OnScreen(Puzzle::GUIMenuWindow* w)
     {
@@ -100,7 +108,7 @@ protected:
 
 TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
 {
-    Open({"data\\ui\\textures\\publishers\\1_logo_small_alpha.jpg"});
+    ASSERT_NO_FATAL_FAILURE(Open({"data\\ui\\textures\\publishers\\1_logo_small_alpha.jpg"}));
     MakeWindows();
     screens = {exitWindow.get(), conflictWindow.get()};
     ASSERT_NE(data->GetSmallLogo(0), nullptr);
@@ -122,7 +130,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
     EXPECT_EQ(manager->GetTurnHolder(), exitWindow.get());
     // The appear cue goes with the panel's appearance.
     EXPECT_EQ(exitWindow->IsSoundPending(), !exitWindow->GetPanelControl()->GetWidget()->IsVisible());
-    FramesUntil([&] { return !exitWindow->IsSoundPending(); });
+    ASSERT_TRUE(Until([&] { return !exitWindow->IsSoundPending(); }));
     ASSERT_TRUE(exitWindow->GetPanelControl()->GetWidget()->IsVisible());
 
     // The next window waits until the first has played its hide out.
@@ -132,6 +140,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
     EXPECT_FALSE(conflictWindow->IsVisible());
     EXPECT_TRUE(exitWindow->IsSoundPending()) << "the disappear cue waits for the panel to vanish";
     const int frames = FramesUntil([&] { return conflictWindow->IsVisible(); });
+    ASSERT_TRUE(conflictWindow->IsVisible());
     EXPECT_GT(frames, 2);
     EXPECT_TRUE(Gone(exitWindow.get()));
     EXPECT_FALSE(exitWindow->IsSoundPending());
@@ -141,7 +150,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
     exitWindow->Show(6);
     exitWindow->Hide();
     conflictWindow->Hide();
-    FramesUntil([&] { return manager->IsTurnFree(); });
+    ASSERT_TRUE(Until([&] { return manager->IsTurnFree(); }));
     for (int i = 0; i < 20; ++i)
         Frame();
     EXPECT_TRUE(Gone(exitWindow.get()));
@@ -161,7 +170,7 @@ TEST_F(MenuWindows, OneMenuWindowAtATimeAndAHiddenRequestNeverAppears)
 
 TEST_F(MenuWindows, TheGameDataMakesItsContainersInItsOwnStepOnlyAndOnce)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     Puzzle::GameData stepped("en");
     stepped.LoadResourceFile(Content::Windows::kAdditionalResourceList, false);
     uint32_t guard = 0;
@@ -189,7 +198,7 @@ TEST_F(MenuWindows, TheGameDataMakesItsContainersInItsOwnStepOnlyAndOnce)
 
 TEST_F(MenuWindows, TheStartUpLoadingWindowLoadsOnlyOnScreenAndReportsInTheFinishingFrame)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     MakeWindows();
     loadingWindow.reset(new Puzzle::GUIGameLoadingWindow(nullptr, data.get(), kit.tools.get(), manager.get(), nullptr));
     screens = {exitWindow.get(), loadingWindow.get()};
@@ -198,12 +207,12 @@ TEST_F(MenuWindows, TheStartUpLoadingWindowLoadsOnlyOnScreenAndReportsInTheFinis
 
     // While another window holds the turn nothing loads.
     exitWindow->Show(6);
-    FramesUntil([&] { return OnScreen(exitWindow.get()); });
+    ASSERT_TRUE(Until([&] { return OnScreen(exitWindow.get()); }));
     loadingWindow->ShowWithData(2, &keeper);
     exitWindow->Hide();
     Frame();
     EXPECT_EQ(keeper.step, 0u);
-    FramesUntil([&] { return loadingWindow->IsVisible(); });
+    ASSERT_TRUE(Until([&] { return loadingWindow->IsVisible(); }));
     EXPECT_EQ(keeper.step, 0u) << "not before its title has printed";
     int reported = 0;
     uint32_t stepAtReport = 0;
@@ -222,10 +231,10 @@ TEST_F(MenuWindows, TheStartUpLoadingWindowLoadsOnlyOnScreenAndReportsInTheFinis
     // Shown again, it clears its flags and takes at least one more step.
     loadingWindow->Hide();
     EXPECT_EQ(loadingWindow->GetKeeper(), nullptr);
-    FramesUntil([&] { return Gone(loadingWindow.get()); });
+    ASSERT_TRUE(Until([&] { return Gone(loadingWindow.get()); }));
     loadingWindow->ShowWithData(2, &keeper);
     EXPECT_FALSE(loadingWindow->IsFinished());
-    FramesUntil([&] { return loadingWindow->GetEventCode() == 1; });
+    ASSERT_TRUE(Until([&] { return loadingWindow->GetEventCode() == 1; }));
     EXPECT_TRUE(loadingWindow->HasStepped());
 }
 
@@ -240,7 +249,7 @@ TEST_F(MenuWindows, LogosShowOneAfterTheOtherAndAMissingOneIsLeftOut)
         }
         return frames;
     };
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     {
         Puzzle::GUILogosWindow logos;
         ASSERT_NE(logos.GetLogo(0), nullptr);
@@ -286,7 +295,7 @@ TEST_F(MenuWindows, LogosShowOneAfterTheOtherAndAMissingOneIsLeftOut)
     }
     // Only logo 1: it is the first and only one.
     kit.set.Remove(big0);
-    kit.Open();
+    ASSERT_NO_FATAL_FAILURE(kit.Open());
     {
         Puzzle::GUILogosWindow logos;
         ASSERT_NE(logos.GetLogo(0), nullptr);
@@ -298,7 +307,7 @@ TEST_F(MenuWindows, LogosShowOneAfterTheOtherAndAMissingOneIsLeftOut)
     }
     // None: done in the first frame.
     kit.set.Remove("data\\ui\\textures\\publishers\\1_logo_big.jpg");
-    kit.Open();
+    ASSERT_NO_FATAL_FAILURE(kit.Open());
     Puzzle::GUILogosWindow none;
     EXPECT_EQ(none.GetLogo(0), nullptr);
     none.Show(1);

@@ -4,6 +4,8 @@
 // relax answer in the player's real file.
 #include "gui/ToolkitTestSupport.h"
 
+#include "GameTestSupport.h"
+
 #include <cmath>
 #include <functional>
 
@@ -30,6 +32,21 @@ using namespace KorvaneEngine;
 
 namespace {
 
+// A screen that notes the frames whose input had the left button go down:
+// its update comes after the frame's input, before the frame's end forgets
+// the presses.
+template <class Screen>
+class Watched : public Screen {
+public:
+    using Screen::Screen;
+    void Update() override
+    {
+        Screen::Update();
+        presses += Controls::Instance()->IsPressed("MOUSE1");
+    }
+    int presses = 0;
+};
+
 class Screens : public ::testing::Test {
 protected:
     void SetUp() override
@@ -44,7 +61,7 @@ protected:
         Content::AddFontTable(kit.set, options);
         Content::AddWindows(kit.set, options);
         Content::AddRelaxWindow(kit.set, options);
-        kit.Open(false);
+        ASSERT_NO_FATAL_FAILURE(kit.Open(false));
         kit.registry.reset(new Puzzle::GameData("en"));
         kit.registry->LoadResourceFile(Content::Windows::kResourceList, true);
         // The menus' art beyond the start-up loading window's is in the additional list.
@@ -64,6 +81,7 @@ protected:
     }
     void TearDown() override
     {
+        GameTest::ReportWaits();
         if (shell && shell->Available())
             shell->Run("xdotool mouseup 1", [] { GUITest::Pump(); });
         menus.reset();
@@ -75,10 +93,12 @@ protected:
             TestSupport::RemoveTree(userData);
     }
 
-    GUITools::GUIWindowBase* Make(GUITools::GUIWindowBase* w)
+    template <class Screen>
+    Screen* Make(Watched<Screen>* w)
     {
         screen.reset(w);
         kit.windows = {w};
+        presses = &w->presses;
         return w;
     }
     GameFramework::GUIFrameworkWindow* Framework() const
@@ -111,20 +131,11 @@ protected:
             Step();
         answers.clear();
     }
-    // A real click in the middle of a widget, and the frames that take it.
-    bool Click(GUIWindow* widget)
+    // A real click in the middle of a widget, taken by the window before the
+    // test goes on.
+    ::testing::AssertionResult Click(GUIWindow* widget)
     {
-        if (!widget)
-            return false;
-        const Vector2 at = widget->GetAbsolutePosition() + widget->GetSize() * 0.5f;
-        POINT p = {LONG(std::lround(kit.scene.PixelX(at.x))), LONG(std::lround(kit.scene.PixelY(at.y)))};
-        ClientToScreen(kit.scene.window->GetHandle(), &p);
-        const bool ok = shell->Run("xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) +
-                                       " click 1",
-                                   [&] { Step(); }, 30000);
-        for (int i = 0; i < 3; ++i)
-            Step();
-        return ok;
+        return GameTest::HostClickOn(*shell, widget, [&] { Step(); }, [&] { return *presses; });
     }
     GUIWindow* Widget(const std::string& suffix)
     {
@@ -139,6 +150,8 @@ protected:
     std::unique_ptr<Puzzle::GUIMenuWindowManager> menus;
     std::unique_ptr<GUITools::GUIWindowBase> screen;
     std::vector<int32_t> answers;
+    // The screen's count of frames that had the left button go down.
+    int* presses = nullptr;
 };
 
 TEST_F(Screens, VolumesMoveAStepAtOnceCancelGivesThemBackAndOnlyOKAppliesTheDisplay)
@@ -147,9 +160,9 @@ TEST_F(Screens, VolumesMoveAStepAtOnceCancelGivesThemBackAndOnlyOKAppliesTheDisp
     GameFramework::ProfileBase* player = players->AddProfile(L"Tester");
     ASSERT_NE(player, nullptr);
     players->SetCurrentProfile(player, true);
-    auto* options = new Puzzle::GUIOptionsWindow(sound.get(), players.get(),
-                                                 static_cast<Puzzle::GameData*>(kit.registry.get()), kit.tools.get(),
-                                                 menus.get(), nullptr);
+    auto* options = new Watched<Puzzle::GUIOptionsWindow>(sound.get(), players.get(),
+                                                          static_cast<Puzzle::GameData*>(kit.registry.get()),
+                                                          kit.tools.get(), menus.get(), nullptr);
     Make(options);
     EXPECT_TRUE(kit.Errors().empty()) << kit.Errors().front();
     ASSERT_TRUE(options->GetSoundSlider() && options->GetMusicSlider() && options->GetFullscreenCheckBox());
@@ -235,9 +248,9 @@ TEST_F(Screens, RelaxAcceptSwitchesThePlayerAndDeclineLeavesTheFileAsItWas)
     const std::string file = player->GetFilePath();
     const std::vector<unsigned char> bytes = TestSupport::ReadFileBytes(file);
     ASSERT_FALSE(bytes.empty());
-    auto* relax = new Puzzle::GUIRelaxWindow(players.get(), sound.get(),
-                                             static_cast<Puzzle::GameData*>(kit.registry.get()), kit.tools.get(),
-                                             menus.get(), nullptr);
+    auto* relax = new Watched<Puzzle::GUIRelaxWindow>(players.get(), sound.get(),
+                                                      static_cast<Puzzle::GameData*>(kit.registry.get()),
+                                                      kit.tools.get(), menus.get(), nullptr);
     Make(relax);
     EXPECT_TRUE(kit.Errors().empty()) << kit.Errors().front();
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "GameTestSupport.h"
+#include "engine/audio_input/Controls.h"
 #include "engine/foundation/Config.h"
 #include "support/ProgramRunner.h"
 #include "support/TestSupport.h"
@@ -46,6 +47,60 @@ std::string ChildTexts(HWND window)
     std::string all;
     EnumChildWindows(window, AppendText, reinterpret_cast<LPARAM>(&all));
     return all;
+}
+
+double SecondsSince(DWORD start) { return (GetTickCount() - start) / 1000.0; }
+
+// Lets go of keys a test holds down, also when an assertion ends the test
+// early: a key left down in the X server would reach every later test.
+struct KeysUp {
+    ProgramRunner& run;
+    std::string keys;
+    ~KeysUp() { run.Host("xdotool keyup " + keys); }
+};
+
+// The input focus and the pointer to the window named "Pelloria", found anew
+// each time (a new display mode may come with a new X window); its id, or
+// empty when no try succeeded within the time. A window that is not mapped
+// yet refuses the focus, so it is tried again.
+std::string FocusProgram(ProgramRunner& run, double seconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        const std::string id = run.FindWindow("Pelloria", 1000);
+        if (!id.empty() && run.Host("xdotool windowfocus " + id + " mousemove --window " + id + " 40 40"))
+            return id;
+        ProgramRunner::Pump(100);
+    } while (SecondsSince(start) < seconds);
+    return std::string();
+}
+
+// Screenshots of the program's window until one differs from the one before:
+// the program draws frames. A fresh start shows the new-player window, whose
+// text cursor blinks every 0.4 s, so a program that runs its frames changes
+// its window within half a second; one without the focus only idles and
+// draws nothing new. A window that went away (a display mode change) is
+// found anew. False after the time limit.
+bool DrawsFrames(ProgramRunner& run, double seconds)
+{
+    const DWORD start = GetTickCount();
+    std::string id;
+    TestSupport::Screenshot before, now;
+    while (SecondsSince(start) < seconds) {
+        if (id.empty())
+            id = run.FindWindow("Pelloria", 1000);
+        if (id.empty() || !run.Capture(id, now)) {
+            id.clear();
+            before = TestSupport::Screenshot();
+            ProgramRunner::Pump(100);
+            continue;
+        }
+        if (!before.rgb.empty() && now.width == before.width && now.height == before.height && now.rgb != before.rgb)
+            return true;
+        before = std::move(now);
+        now = TestSupport::Screenshot();
+    }
+    return false;
 }
 
 class InDesktop : public ::testing::Test {
@@ -86,11 +141,18 @@ protected:
     void StartAndClose(ProgramRunner& run)
     {
         ASSERT_TRUE(run.Start()) << run.Error();
-        const std::string id = run.FindWindow("Pelloria");
-        ASSERT_FALSE(id.empty()) << "no window named Pelloria";
+        // Started, with the focus, drawing: 0.8 to 1.4 s to the focus and 0.2
+        // to 0.5 s more to a changed screenshot, with every core of the
+        // machine busy.
+        DWORD phase = GetTickCount();
+        const std::string id = FocusProgram(run, 30);
+        ASSERT_FALSE(id.empty()) << "no window named Pelloria took the focus";
+        std::printf("[timing] the window found and focused in %.2f s (limit 30)\n", SecondsSince(phase));
+        phase = GetTickCount();
+        ASSERT_TRUE(DrawsFrames(run, 10)) << "the program draws no frames";
+        std::printf("[timing] a frame drawn in %.2f s (limit 10)\n", SecondsSince(phase));
         // The client area is 1024 x 768, all of it on the captured window.
         TestSupport::Screenshot shot;
-        ProgramRunner::Pump(500);
         ASSERT_TRUE(run.Capture(id, shot));
         HWND hwnd = FindWindowA(nullptr, "Pelloria");
         ASSERT_NE(hwnd, nullptr);
@@ -180,19 +242,43 @@ TEST_F(InDesktop, AltEnterSwitchesTheDisplayOncePerPress)
 {
     ASSERT_TRUE(packed->WriteIni("v_fullscreen 0\r\n"));
     ASSERT_TRUE(packed->Start()) << packed->Error();
-    ProgramRunner::Pump(500);
     const char* const expected[] = {"v_fullscreen 1\r\n", "v_fullscreen 0\r\n"};
+    auto resets = [&] { return Count(packed->ReadLog(), "Reseting Direct3D device"); };
     for (int press = 1; press <= 2; ++press) {
-        // A new display mode may come with a new X window: found anew.
-        const std::string id = packed->FindWindow("Pelloria");
-        ASSERT_FALSE(id.empty());
-        ASSERT_TRUE(packed->HoldKeys(id, "alt Return"));
-        // The switch is saved at once and made two frames later.
-        const DWORD start = GetTickCount();
-        while (Count(packed->ReadLog(), "Reseting Direct3D device") < press && GetTickCount() - start < 20000)
-            ProgramRunner::Pump(100);
-        ProgramRunner::Pump(1000);
-        EXPECT_EQ(Count(packed->ReadLog(), "Reseting Direct3D device"), press);
+        SCOPED_TRACE(press);
+        // The keys are read only by a program that has the focus and runs
+        // its frames: both seen before the press.
+        DWORD phase = GetTickCount();
+        ASSERT_FALSE(FocusProgram(*packed, 30).empty()) << "no window named Pelloria took the focus";
+        ASSERT_TRUE(DrawsFrames(*packed, 10)) << "the program draws no frames";
+        std::printf("[timing] press %d: focused and drawing after %.2f s (limit 30 + 10)\n", press,
+                    SecondsSince(phase));
+        // Held until the switch has been made, however long the program's
+        // frames take: it is saved at once and made two frames later. The
+        // reset is logged 0.05 to 0.25 s after the press with every core of
+        // the machine busy.
+        {
+            KeysUp release{*packed, "Return alt"};
+            ASSERT_TRUE(packed->Host("xdotool keydown alt keydown Return"));
+            phase = GetTickCount();
+            while (resets() < press && SecondsSince(phase) < 20)
+                ProgramRunner::Pump(50);
+            std::printf("[timing] press %d: the reset logged %.2f s after the press (limit 20)\n", press,
+                        SecondsSince(phase));
+            ASSERT_GE(resets(), press) << "no reset logged";
+            // Still held in the new mode, while it runs frames: no new press.
+            ASSERT_FALSE(FocusProgram(*packed, 30).empty()) << "no window took the focus in the new mode";
+            ASSERT_TRUE(DrawsFrames(*packed, 10)) << "the program draws no frames in the new mode";
+        }
+        // The press has been handled to its end once the program has run
+        // more frames after the release than a switch takes to be made: each
+        // changed screenshot is one frame at least (three take 0.7 to 1.1 s).
+        phase = GetTickCount();
+        for (int frames = 0; frames < 3; ++frames)
+            ASSERT_TRUE(DrawsFrames(*packed, 10)) << "no frame after the release";
+        std::printf("[timing] press %d: three frames after the release in %.2f s (limit 3 x 10)\n", press,
+                    SecondsSince(phase));
+        EXPECT_EQ(resets(), press) << "a held press switched more than once";
         EXPECT_NE(packed->ReadIni().find(expected[press - 1]), std::string::npos) << packed->ReadIni();
     }
     ASSERT_TRUE(packed->SendKeys(packed->FindWindow("Pelloria"), "alt+F4"));
@@ -231,7 +317,7 @@ TEST_F(InDesktop, PrintScreenAsksForOneScreenshotAPress)
 {
     // The game made in this program, its window found and typed at like the
     // real program's.
-    GameTest::ResetUserData("v_fullscreen 0\r\n");
+    ASSERT_NO_FATAL_FAILURE(GameTest::ResetUserData("v_fullscreen 0\r\n"));
     std::unique_ptr<Puzzle::Game> game = GameTest::MakeGame(packed->Folder());
     GameTest::FocusGameWindow();
     KorvaneEngine::Config* config = KorvaneEngine::Config::Instance();
@@ -244,22 +330,37 @@ TEST_F(InDesktop, PrintScreenAsksForOneScreenshotAPress)
             config->SetCommandDone("sc_take_screenshot", true);
         }
     };
-    for (int i = 0; i < 5; ++i)
-        frame();
     const std::string id = packed->FindWindow("Pelloria");
     ASSERT_FALSE(id.empty());
-    // Held over many frames: one request.
     ASSERT_TRUE(packed->Host("xdotool windowfocus " + id + " mousemove --window " + id + " 40 40"));
-    ASSERT_TRUE(packed->Host("xdotool keydown Print"));
-    for (int i = 0; i < 30; ++i)
-        frame();
-    ASSERT_TRUE(packed->Host("xdotool keyup Print"));
-    for (int i = 0; i < 10; ++i)
-        frame();
+    // The key's state as the game's devices report it, read after a frame.
+    KorvaneEngine::Controls* controls = KorvaneEngine::Controls::Instance();
+    auto held = [&] { return controls->IsDown("PRINTSCRN"); };
+    // Each key change is seen 0.01 to 0.13 s after its host line ends, with
+    // every core of the machine busy.
+    const double kKeyLimit = 10;
+    // Held over many frames (half a second and ten frames at least): one
+    // request, from the frame the press arrived in.
+    {
+        KeysUp release{*packed, "Print"};
+        ASSERT_TRUE(packed->Host("xdotool keydown Print"));
+        DWORD phase = GetTickCount();
+        ASSERT_TRUE(GameTest::FramesUntil(frame, held, kKeyLimit)) << "the press never arrived";
+        std::printf("[timing] the press seen after %.2f s (limit %.0f)\n", SecondsSince(phase), kKeyLimit);
+        EXPECT_EQ(asked, 1);
+        phase = GetTickCount();
+        for (int frames = 0; frames < 10 || SecondsSince(phase) < 0.5; ++frames) {
+            frame();
+            ASSERT_TRUE(held()) << "let go after " << frames << " frames";
+        }
+    }
+    const DWORD phase = GetTickCount();
+    ASSERT_TRUE(GameTest::FramesUntil(frame, [&] { return !held(); }, kKeyLimit)) << "the release never arrived";
+    std::printf("[timing] the release seen after %.2f s (limit %.0f)\n", SecondsSince(phase), kKeyLimit);
     EXPECT_EQ(asked, 1);
+    // A tap: one more, once its press and its release have both arrived.
     ASSERT_TRUE(packed->Host("xdotool key Print"));
-    for (int i = 0; i < 10; ++i)
-        frame();
+    ASSERT_TRUE(GameTest::FramesUntil(frame, [&] { return asked >= 2 && !held(); }, kKeyLimit)) << "the tap";
     EXPECT_EQ(asked, 2);
     game.reset();
     TestSupport::ClearUserData(GameTest::kCompany, GameTest::Title());

@@ -74,10 +74,11 @@ protected:
     {
         if (!TestSupport::InVirtualDesktop())
             GTEST_SKIP() << "runs inside the virtual desktop only";
-        ResetUserData("v_fullscreen 0\r\n");
+        ASSERT_NO_FATAL_FAILURE(ResetUserData("v_fullscreen 0\r\n"));
     }
     void TearDown() override
     {
+        ReportWaits();
         game.reset();
         TestSupport::ClearUserData(kCompany, Title());
     }
@@ -89,7 +90,8 @@ protected:
         game->Update();
         Sleep(5);
     }
-    // Frames until the condition holds (false after the time limit).
+    // Frames until the condition holds (false after the time limit). A
+    // screen change takes 1.3 s at most with every core of the machine busy.
     bool Until(const std::function<bool()>& condition, double seconds = 20)
     {
         return FramesUntil([&] { Frame(); }, condition, seconds);
@@ -119,7 +121,10 @@ protected:
     void ToMainMenu(const std::wstring& name)
     {
         StartGame();
-        ASSERT_TRUE(Until([&] { return Visible(game->welcomeWindow); })) << "welcome";
+        // The publishers' logos and the loading window come first: 8 to 12 s
+        // with every core of the machine busy twice over, 13 to 19 s four
+        // times over.
+        ASSERT_TRUE(Until([&] { return Visible(game->welcomeWindow); }, 60)) << "welcome";
         game->welcomeWindow->CreateProfile(name);
         Answer(game->welcomeWindow, 3);
         ASSERT_TRUE(Until([&] { return Visible(game->mainMenuWindow); })) << "main menu";
@@ -153,13 +158,15 @@ TEST(Desktop, FlowTestsRunInsideAVirtualDesktop)
 {
     if (TestSupport::InVirtualDesktop())
         GTEST_SKIP() << "already inside";
-    EXPECT_TRUE(TestSupport::RunInVirtualDesktop("pelloria_flow", 1280, 1024, "WindowFlow.*"));
+    // The five tests take 80 s with every core of the machine busy twice
+    // over, 130 s four times over.
+    EXPECT_TRUE(TestSupport::RunInVirtualDesktop("pelloria_flow", 1280, 1024, "WindowFlow.*", 450000));
 }
 
 TEST_F(WindowFlow, AWholeGameRunsLevelByLevelThroughTheStagesToTheRelay)
 {
     ASSERT_EQ(Content::Catalogue::kStageCount, 2);
-    ToMainMenu(L"Anna");
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Anna"));
     GUITools::GUITextControl* title = Menu(game->mainMenuWindow)->GetTitleControl();
     ASSERT_NE(title, nullptr);
     ASSERT_TRUE(Until([&] { return title->IsPrintingDone(); }));
@@ -168,12 +175,12 @@ TEST_F(WindowFlow, AWholeGameRunsLevelByLevelThroughTheStagesToTheRelay)
     EXPECT_EQ(title->GetLines()[0].find(L"%"), std::wstring::npos);
 
     Answer(game->mainMenuWindow, 24);
-    Play();
+    ASSERT_NO_FATAL_FAILURE(Play());
     EXPECT_EQ(Position(), Level(0, 0));
     EXPECT_TRUE(Until([&] { return !Visible(game->startGameLogicWindow); }));
 
     // Not a stage's last level: the next one starts at once.
-    Win(40);
+    ASSERT_NO_FATAL_FAILURE(Win(40));
     {
         auto files = Reread();
         Puzzle::Profile* p = files->GetCurrentPuzzleProfile();
@@ -190,20 +197,20 @@ TEST_F(WindowFlow, AWholeGameRunsLevelByLevelThroughTheStagesToTheRelay)
     EXPECT_FALSE(Visible(game->startGameLogicWindow)) << "the start-game window is passed";
 
     // A stage's last level: on through stage complete to the start-game window.
-    Win();
+    ASSERT_NO_FATAL_FAILURE(Win());
     EXPECT_EQ(Reread()->GetCurrentPuzzleProfile()->GetCurrentPosition(), Level(1, 0));
     Answer(game->levelCompleteWindow, 21);
     ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); })) << "after the stage";
     EXPECT_EQ(game->gameLogic, nullptr) << "the level has ended";
     EXPECT_EQ(game->startGameLogicWindow->GetMode(), 23);
 
-    Play();
+    ASSERT_NO_FATAL_FAILURE(Play());
     EXPECT_EQ(Position(), Level(1, 0));
-    Win();
+    ASSERT_NO_FATAL_FAILURE(Win());
     Answer(game->levelCompleteWindow, 13);
     ASSERT_TRUE(Until([&] { return game->gameLogic && Position() == Level(1, 1); }));
     // The game's last level: the position stays, there is nothing to continue.
-    Win(10);
+    ASSERT_NO_FATAL_FAILURE(Win(10));
     {
         auto files = Reread();
         Puzzle::Profile* p = files->GetCurrentPuzzleProfile();
@@ -225,9 +232,9 @@ TEST_F(WindowFlow, AWholeGameRunsLevelByLevelThroughTheStagesToTheRelay)
 
 TEST_F(WindowFlow, InGameDialogsPauseTheLevelAndLeaveRestartOrLoseIt)
 {
-    ToMainMenu(L"Bert");
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Bert"));
     Answer(game->mainMenuWindow, 24);
-    Play();
+    ASSERT_NO_FATAL_FAILURE(Play());
     ASSERT_TRUE(Until([&] { return game->gameLogicWindow->IsActive(); }));
 
     // The menu over play: the level pauses, the play screen stays but takes
@@ -263,7 +270,7 @@ TEST_F(WindowFlow, InGameDialogsPauseTheLevelAndLeaveRestartOrLoseIt)
 
     // Lost with points: the score goes into the high scores and their file,
     // and their screen hands on at once through the main menu's relay.
-    Play();
+    ASSERT_NO_FATAL_FAILURE(Play());
     game->gameLogic->SetScore(25);
     game->gameLogic->SetState(GameFramework::GameLogicBase::kLost);
     ASSERT_TRUE(Until([&] { return Visible(game->gameOverWindow); }));
@@ -279,7 +286,7 @@ TEST_F(WindowFlow, InGameDialogsPauseTheLevelAndLeaveRestartOrLoseIt)
     }
 
     // Leaving for the main menu ends the level too.
-    Play();
+    ASSERT_NO_FATAL_FAILURE(Play());
     Answer(game->gameLogicWindow, 16);
     ASSERT_TRUE(Until([&] { return Visible(game->gameLogicMenuWindow); }));
     Answer(game->gameLogicMenuWindow, 18);
@@ -295,7 +302,7 @@ TEST_F(WindowFlow, InGameDialogsPauseTheLevelAndLeaveRestartOrLoseIt)
 
 TEST_F(WindowFlow, ASavedPositionBeyondTheLevelsPlaysTheFirstAndTheContinueOfferIsPassed)
 {
-    ToMainMenu(L"Carla");
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Carla"));
     Player()->SetCurrentPosition(Level(7, 3));
     Player()->SetSavedGame(true);
     Player()->Save();
@@ -317,7 +324,7 @@ TEST_F(WindowFlow, ASavedPositionBeyondTheLevelsPlaysTheFirstAndTheContinueOffer
 
 TEST_F(WindowFlow, ALevelThatCannotBeLoadedGoesBackToTheStartGameWindowOnce)
 {
-    ToMainMenu(L"Emil");
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Emil"));
     Answer(game->mainMenuWindow, 24);
     ASSERT_TRUE(Until([&] { return Visible(game->startGameLogicWindow); }));
     GameFramework::SoundController* sounds = game->GetSoundController();
@@ -357,13 +364,13 @@ TEST_F(WindowFlow, ALevelThatCannotBeLoadedGoesBackToTheStartGameWindowOnce)
     Puzzle::ProfileManager* players = static_cast<Puzzle::ProfileManager*>(game->profileManager);
     players->SetCurrentProfile(players->FindProfile(L"Emil"), false);
     Player()->SetCurrentPosition(Level(0, 1));
-    Play();
+    ASSERT_NO_FATAL_FAILURE(Play());
     EXPECT_EQ(Position(), Level(0, 1));
 }
 
 TEST_F(WindowFlow, ResultCodesLiveOneDispatchPassUnlessTheirWindowKeepsThem)
 {
-    ToMainMenu(L"Dora");
+    ASSERT_NO_FATAL_FAILURE(ToMainMenu(L"Dora"));
     GUIFrameworkWindow* w = game->mainMenuWindow;
     w->SetEventCode(77);
     game->ResetWindowEvents();

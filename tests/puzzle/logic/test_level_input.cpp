@@ -4,6 +4,9 @@
 // it there and show the whole board as the picture it was cut from.
 #include "LevelTestSupport.h"
 
+#include <cstdio>
+#include <functional>
+
 #include "engine/render/Image.h"
 #include "engine/render/RenderSystem.h"
 #include "support/HostShell.h"
@@ -46,13 +49,24 @@ protected:
         ClientToScreen(Window::Instance()->GetHandle(), &p);
         return std::to_string(p.x) + " " + std::to_string(p.y);
     }
-    // A host line while frames go on, then a few more for the last events.
-    void During(const std::string& line, int after = 6)
+    // A host line while frames go on, then frames until the level has taken
+    // its input (done): within 0.01 s of the line's end with every core of
+    // the machine busy (the frames take it while the line runs).
+    ::testing::AssertionResult During(const std::string& line, const std::function<bool()>& done,
+                                      double seconds = 10)
     {
         SetForegroundWindow(Window::Instance()->GetHandle());
-        EXPECT_TRUE(shell->Run(line, [] { game->Frame(); Sleep(5); }, 30000)) << line;
-        for (int i = 0; i < after; ++i)
+        auto frame = [] {
             game->Frame();
+            Sleep(5);
+        };
+        if (!shell->Run(line, frame, 30000))
+            return ::testing::AssertionFailure() << "the host line failed: " << line;
+        const DWORD start = GetTickCount();
+        if (!GameTest::FramesUntil(frame, done, seconds))
+            return ::testing::AssertionFailure() << "not taken within " << seconds << " s: " << line;
+        std::printf("[timing] taken %.2f s after the line (limit %.0f)\n", (GetTickCount() - start) / 1000.0, seconds);
+        return ::testing::AssertionSuccess();
     }
 
     const Image& Screenshot()
@@ -95,13 +109,16 @@ TEST_F(Input, AClickPicksAPieceOffThePathAndASecondPutsItOnItsSlot)
     DepositoryElement* e = ReachablePiece(path, false);
     ASSERT_NE(e, nullptr);
     PuzzleElement* piece = e->GetPiece();
-    During("xdotool mousemove " + At(piece->GetPosition()) + " && sleep 0.2 && xdotool click 1");
-    ASSERT_TRUE(piece->IsTaken()) << "the click did not pick the piece";
+    ASSERT_TRUE(During("xdotool mousemove " + At(piece->GetPosition()) + " && sleep 0.2 && xdotool click 1",
+                       [&] { return piece->IsTaken(); }))
+        << "the click did not pick the piece";
     EXPECT_EQ(game->logic->GetPieces()->GetHeldPiece(), piece);
     EXPECT_EQ(game->GetBoard()->GetPlaced(), 0u);
 
     const Vector2 slot = game->GetBoard()->GetSlotPosition(game->GetBoard()->GetSlots()[piece->GetIndex()]);
-    During("xdotool mousemove " + At(slot - path.GetGrabOffset()) + " && sleep 0.3 && xdotool click 1", 10);
+    ASSERT_TRUE(During("xdotool mousemove " + At(slot - path.GetGrabOffset()) + " && sleep 0.3 && xdotool click 1",
+                       [&] { return game->GetBoard()->GetPlaced() > 0; }))
+        << "the click did not put the piece";
     ASSERT_EQ(game->GetBoard()->GetPlaced(), 1u);
     EXPECT_FALSE(piece->IsVisible());
     PuzzleElement* placed = game->GetBoard()->GetSlots()[piece->GetIndex()];
