@@ -363,7 +363,9 @@ inline ::testing::AssertionResult WaitForCaptureToCatchUp(const std::string& pat
 // comes after them. Seen here: exact zeros for 440, 881, 1322 and up to 3527
 // frames inside a sound. The stretches of exact silence (in both channels
 // when right is given) that last a whole number of periods, to two frames,
-// between a signal's first and last sound: [begin, end) frame ranges.
+// between a signal's first and last sound: [begin, end) frame ranges. Only
+// for a signal that is one sound throughout: the silence between two sounds
+// can last whole periods too, as the mixer starts and stops sounds at them.
 inline std::vector<std::pair<size_t, size_t>> DeviceGaps(const std::vector<double>& left,
                                                          const std::vector<double>* right = nullptr)
 {
