@@ -185,7 +185,7 @@ protected:
 
     // Frames until the console is in state, within a deadline in seconds. It
     // takes 0.308 s of its own clock to open or close: seven of the frames'
-    // fixed 0.05 s, which took 0.16 s at the most here.
+    // fixed 0.05 s, which took 0.31 s at the most here with every core busy.
     ::testing::AssertionResult WaitForState(int32_t state, double seconds = 5.0)
     {
         const DWORD start = GetTickCount();
