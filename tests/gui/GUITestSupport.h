@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/audio_input/InputTestSupport.h"
 #include "engine/audio_input/di7/Controls_DI7.h"
 #include "engine/render/SceneTestSupport.h"
 #include "engine/render/PictureWriters.h"
@@ -59,13 +60,10 @@ inline ContentTools::FontFile BlockFont()
     return f;
 }
 
+// Counts the input it takes, so a test can wait for what a host line sent.
 inline void Pump()
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    HostInput::Pump();
 }
 
 struct GUIScene : SceneTest::Scene {

@@ -4,6 +4,7 @@
 #include "GUITestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
@@ -41,8 +42,12 @@ protected:
         scene.injectedFrameTime = 0.05f;
         scene.LoadBlockFont(0, kFontSize);
         scene.PutFile("console.bmp", SolidBmp(kPanelColour[0], kPanelColour[1], kPanelColour[2]));
-        if (input)
-            ASSERT_TRUE(shell->Run("xdotool mousemove " + At(400, 300), [&] { scene.GUIFrame(); }));
+        if (input) {
+            const std::string line = "xdotool mousemove " + At(400, 300);
+            HostInput::Arrival arrival(line);
+            ASSERT_TRUE(shell->Run(line, [&] { scene.GUIFrame(); }));
+            ASSERT_TRUE(arrival.Wait([&] { scene.GUIFrame(); }));
+        }
         scene.log->ClearHistory();
     }
 
@@ -56,6 +61,10 @@ protected:
 
     void TearDown() override
     {
+        std::printf("console: the longest wait for a key to reach the program after its host line: %lu ms; the "
+                    "longest wait for the panel to open or close: %lu ms\n",
+                    static_cast<unsigned long>(HostInput::Arrival::Longest()),
+                    static_cast<unsigned long>(longestStateWait));
         console.reset();
         scene.StopGUI();
         if (!dir.empty())
@@ -92,9 +101,10 @@ protected:
             Frame();
     }
 
-    // Keys go one X call each, with frames between, so a slow frame under
-    // load never sees two (the console takes one key a frame, like the game).
-    void Key(const std::string& keys)
+    // Keys go one X call each, each waited for until the program has taken
+    // it and the frames that read the devices' buffers have run, so a frame
+    // never sees two (the console takes one key a frame, like the game).
+    ::testing::AssertionResult Key(const std::string& keys)
     {
         size_t from = 0;
         while (from < keys.size()) {
@@ -105,13 +115,19 @@ protected:
             from = end + 1;
             if (k.empty())
                 continue;
-            EXPECT_TRUE(shell->Run("xdotool key " + k, [&] { Frame(); }, 30000)) << k;
-            Frames(2);
+            const std::string line = "xdotool key " + k;
+            HostInput::Arrival arrival(line);
+            if (!shell->Run(line, [&] { Frame(); }, 30000))
+                return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
+            const ::testing::AssertionResult arrived = arrival.Wait([&] { Frame(); });
+            if (!arrived)
+                return arrived;
+            Frames(HostInput::kDrainFrames);
         }
-        Frames(2);
+        return ::testing::AssertionSuccess();
     }
     // Text as its keys.
-    void Type(const std::string& text)
+    ::testing::AssertionResult Type(const std::string& text)
     {
         std::string keys;
         for (char c : text) {
@@ -124,12 +140,12 @@ protected:
             else
                 keys += std::string(" ") + c;
         }
-        Key(keys);
+        return Key(keys);
     }
-    void Line(const std::string& text)
+    ::testing::AssertionResult Line(const std::string& text)
     {
-        Type(text);
-        Key("Return");
+        const ::testing::AssertionResult typed = Type(text);
+        return typed ? Key("Return") : typed;
     }
 
     std::wstring Input() const { return console->GetInputLine()->GetText(); }
@@ -167,11 +183,20 @@ protected:
         return scene.GUIPixelNear(x, y, c[0], c[1], c[2], 8);
     }
 
-    bool WaitForState(int32_t state, int frames = 60)
+    // Frames until the console is in state, within a deadline in seconds. It
+    // takes 0.308 s of its own clock to open or close: seven of the frames'
+    // fixed 0.05 s, which took 0.31 s at the most here with every core busy.
+    ::testing::AssertionResult WaitForState(int32_t state, double seconds = 5.0)
     {
-        for (int i = 0; i < frames && console->GetState() != state; ++i)
+        const DWORD start = GetTickCount();
+        while (console->GetState() != state) {
+            if (GetTickCount() - start > seconds * 1000)
+                return ::testing::AssertionFailure() << "the console is in state " << console->GetState()
+                                                     << ", not " << state << ", after " << seconds << " s";
             Frame();
-        return console->GetState() == state;
+        }
+        longestStateWait = std::max(longestStateWait, GetTickCount() - start);
+        return ::testing::AssertionSuccess();
     }
 
     std::string dir;
@@ -180,11 +205,12 @@ protected:
     std::unique_ptr<Console> console;
     std::vector<LogRecord> logged;
     std::vector<std::wstring> panelTexts;
+    DWORD longestStateWait = 0;
 };
 
 TEST_F(ConsoleTest, PrintWrapsLongTextAndLogLinesTakeTheirLevelColours)
 {
-    Start(false);
+    ASSERT_NO_FATAL_FAILURE(Start(false));
     Make();
     // 250 characters of 8 units: rows of 100, the wrapped character first on
     // the next row.
@@ -236,7 +262,7 @@ TEST_F(ConsoleTest, OversizedTextsNeitherHangNorLoseCharacters)
 {
     // A caption of 300 characters: no blanks, nothing cut.
     const std::string caption(300, 'x');
-    Start(false);
+    ASSERT_NO_FATAL_FAILURE(Start(false));
     Make(0, caption);
     EXPECT_EQ(console->GetBanner(), NarrowToWide(caption));
     console.reset();
@@ -268,7 +294,7 @@ TEST_F(ConsoleTest, OversizedTextsNeitherHangNorLoseCharacters)
 
 TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion)
 {
-    Start(true);
+    ASSERT_NO_FATAL_FAILURE(Start(true));
     if (IsSkipped())
         return;
     Make();
@@ -278,11 +304,11 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
     uint8_t clear[3];
     std::memcpy(clear, RenderTest::ScreenPixel(scene.Screenshot(), uint32_t(scene.PixelX(790)),
         uint32_t(scene.PixelY(590))), 3);
-    Key("grave");
+    ASSERT_TRUE(Key("grave"));
     EXPECT_EQ(console->GetState(), Console::kClosed);
 
     console->SetEnabled(true);
-    Key("grave");
+    ASSERT_TRUE(Key("grave"));
     ASSERT_TRUE(WaitForState(Console::kOpen));
     EXPECT_NEAR(console->GetPanel()->GetPosition().y, 600 - 308, 0.01f);
     EXPECT_TRUE(console->GetInputLine()->active);
@@ -295,49 +321,49 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
 
     // Completion: the common part of the four console variables, listed.
     size_t mark = console->GetPieces().size();
-    Type("ui_con");
-    Key("Tab");
+    ASSERT_TRUE(Type("ui_con"));
+    ASSERT_TRUE(Key("Tab"));
     EXPECT_EQ(Input(), L"\\ui_console_");
     EXPECT_EQ(Printed(mark), L"\\ui_con\n    \\ui_console_alpha\n    \\ui_console_key\n    \\ui_console_size\n"
                              L"    \\ui_console_speed\n");
     ASSERT_GT(console->GetPieces().size(), mark);
     EXPECT_EQ(console->GetPieces()[mark].color.z, 1.0f) << "the typed start in blue";
-    Type("al");
-    Key("Tab");
+    ASSERT_TRUE(Type("al"));
+    ASSERT_TRUE(Key("Tab"));
     EXPECT_EQ(Input(), L"\\ui_console_alpha ") << "one candidate: the name and a blank";
-    Key("Escape");
+    ASSERT_TRUE(Key("Escape"));
     EXPECT_EQ(Input(), L"");
-    Type("zzq");
-    Key("Tab");
+    ASSERT_TRUE(Type("zzq"));
+    ASSERT_TRUE(Key("Tab"));
     EXPECT_EQ(Input(), L"\\zzq") << "no candidate: the text with its backslash";
-    Key("Escape");
+    ASSERT_TRUE(Key("Escape"));
 
     // A value changes the blend from the next frame and reaches the .ini.
     mark = console->GetPieces().size();
-    Line("ui_console_alpha 0.5");
+    ASSERT_TRUE(Line("ui_console_alpha 0.5"));
     EXPECT_EQ(Printed(mark), L"]\\ui_console_alpha 0.5\n");
     EXPECT_EQ(scene.config->GetValueString("ui_console_alpha"), "0.500000");
     Frame();
     EXPECT_TRUE(BlendedAt(790, 590, clear, 0.5f));
     mark = console->GetPieces().size();
-    Line("ui_console_alpha");
+    ASSERT_TRUE(Line("ui_console_alpha"));
     EXPECT_EQ(Printed(mark), L"]\\ui_console_alpha\n\"ui_console_alpha\" is \"0.500000\", default is \"0.9500\"\n");
 
     // History: Up recalls the newest first, Down past the newest empties.
-    Key("Up");
+    ASSERT_TRUE(Key("Up"));
     EXPECT_EQ(Input(), L"\\ui_console_alpha");
-    Key("Up");
+    ASSERT_TRUE(Key("Up"));
     EXPECT_EQ(Input(), L"\\ui_console_alpha 0.5");
-    Key("Up");
+    ASSERT_TRUE(Key("Up"));
     EXPECT_EQ(Input(), L"\\ui_console_alpha 0.5") << "the oldest stays";
-    Key("Down");
+    ASSERT_TRUE(Key("Down"));
     EXPECT_EQ(Input(), L"\\ui_console_alpha");
-    Key("Down");
+    ASSERT_TRUE(Key("Down"));
     EXPECT_EQ(Input(), L"");
 
     // say: one row of three pieces; an unknown name is reported.
     mark = console->GetPieces().size();
-    Line("say hello");
+    ASSERT_TRUE(Line("say hello"));
     ASSERT_EQ(console->GetPieces().size(), mark + 4);
     EXPECT_EQ(console->GetPieces()[mark + 1].text, L"Wendro: \"");
     EXPECT_EQ(console->GetPieces()[mark + 2].text, L"hello");
@@ -349,7 +375,7 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
     Frame();
     EXPECT_TRUE(Shown(L"hello"));
     mark = console->GetPieces().size();
-    Line("nosuch 1");
+    ASSERT_TRUE(Line("nosuch 1"));
     EXPECT_EQ(Printed(mark), L"]\\nosuch 1\nUnknown command \"nosuch\"\n");
     EXPECT_EQ(console->GetHistory().size(), 4u);
 
@@ -362,26 +388,26 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
     std::string pageUps;
     for (size_t i = 0; i < rows + 3; ++i)
         pageUps += " Prior";
-    Key(pageUps);
+    ASSERT_TRUE(Key(pageUps));
     EXPECT_EQ(console->GetScroll(), rows);
     Frame();
     EXPECT_TRUE(Shown(console->GetSeparator()));
-    Key("Next");
+    ASSERT_TRUE(Key("Next"));
     EXPECT_EQ(console->GetScroll(), rows - 1);
 
     // The key closes; the scroll goes back to the newest rows.
-    Key("grave");
+    ASSERT_TRUE(Key("grave"));
     ASSERT_TRUE(WaitForState(Console::kClosed));
     EXPECT_EQ(console->GetScroll(), 0u);
     EXPECT_FALSE(console->GetPanel()->IsVisible());
 
     // Disabling an open console closes it.
-    Key("grave");
+    ASSERT_TRUE(Key("grave"));
     ASSERT_TRUE(WaitForState(Console::kOpen));
     console->SetEnabled(false);
     EXPECT_EQ(console->GetState(), Console::kClosing);
     ASSERT_TRUE(WaitForState(Console::kClosed));
-    Key("grave");
+    ASSERT_TRUE(Key("grave"));
     EXPECT_EQ(console->GetState(), Console::kClosed);
 
     // The setting outlives the console: the configuration keeps the value
@@ -400,7 +426,7 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
     scene.config->ExecuteLine("ui_console_size 580", &name);
     EXPECT_FLOAT_EQ(console->GetEffectiveAlpha(), 0.95f);
     EXPECT_FLOAT_EQ(console->GetEffectiveSpeed(), 1000.0f);
-    Key("grave");
+    ASSERT_TRUE(Key("grave"));
     ASSERT_TRUE(WaitForState(Console::kOpen));
     EXPECT_EQ(Logged(2, "NOPE"), 1);
     EXPECT_NEAR(console->GetPanel()->GetPosition().y, 20, 0.01f);
@@ -434,10 +460,10 @@ TEST_F(ConsoleTest, TypedLinesRunThroughTheConfigurationWithHistoryAndCompletion
     EXPECT_EQ(Logged(3, "Console font 7"), 0);
     Frame();
     EXPECT_EQ(Logged(3, "Console font 7"), 1);
-    Key("grave");
+    ASSERT_TRUE(Key("grave"));
     ASSERT_TRUE(WaitForState(Console::kOpen));
     console->GetInputLine()->SetText(L"say quiet");
-    Key("Return");
+    ASSERT_TRUE(Key("Return"));
     EXPECT_EQ(scene.config->GetValueString("say"), "quiet");
     EXPECT_EQ(console->GetHistory().size(), 1u);
     EXPECT_TRUE(PanelTexts().empty());

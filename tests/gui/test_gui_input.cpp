@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <sstream>
 
 #include "engine/audio_input/Sound.h"
 #include "engine/audio_input/SoundManager.h"
@@ -33,10 +34,13 @@ namespace {
 using CursorQuery = BOOL(WINAPI*)(LPPOINT);
 CursorQuery realCursorQuery = nullptr;
 volatile LONG cursorQueries = 0;
+// The program's clock when it last asked: the window reads it just before.
+volatile DWORD lastQueryTick = 0;
 
 BOOL WINAPI CountedCursorQuery(LPPOINT p)
 {
     InterlockedIncrement(&cursorQueries);
+    lastQueryTick = GetTickCount();
     return realCursorQuery(p);
 }
 
@@ -55,6 +59,41 @@ struct CountedCursorQueries {
     bool Patched() const { return realCursorQuery != nullptr; }
 };
 
+// The program's GetTickCount, by which the window times its pointer, pointed
+// at a clock the test can hold for a frame: what the window makes of a frame
+// then depends on the time the test gives it, not on how fast the machine
+// ran the frames and host lines before it. Held only while no host line runs.
+using TickQuery = DWORD(WINAPI*)();
+TickQuery realTickCount = nullptr;
+volatile LONG tickHeld = 0;
+volatile DWORD heldTick = 0;
+
+DWORD WINAPI HeldTickCount()
+{
+    return tickHeld ? heldTick : realTickCount();
+}
+
+struct HeldClock {
+    HeldClock()
+    {
+        realTickCount = reinterpret_cast<TickQuery>(
+            TestSupport::PatchImport("kernel32.dll", "GetTickCount", reinterpret_cast<void*>(&HeldTickCount)));
+    }
+    ~HeldClock()
+    {
+        tickHeld = 0;
+        if (realTickCount)
+            TestSupport::PatchImport("kernel32.dll", "GetTickCount", reinterpret_cast<void*>(realTickCount));
+    }
+    bool Patched() const { return realTickCount != nullptr; }
+    void Hold(DWORD tick)
+    {
+        heldTick = tick;
+        tickHeld = 1;
+    }
+    void Release() { tickHeld = 0; }
+};
+
 class GUIInput : public ::testing::Test {
 protected:
     void SetUp() override
@@ -69,6 +108,8 @@ protected:
     }
     void TearDown() override
     {
+        std::printf("input: the longest wait for a host line's input after the line ended: %lu ms\n",
+                    static_cast<unsigned long>(HostInput::Arrival::Longest()));
         if (shell && shell->Available()) {
             // What the display showed when something went wrong, beside the test.
             if (HasFailure())
@@ -88,9 +129,10 @@ protected:
         return std::to_string(p.x) + " " + std::to_string(p.y);
     }
 
-    // Runs a host line while GUI frames go on (each also calling watch), then
-    // a few frames more for the last events.
-    void During(const std::string& line, const std::function<void()>& watch = nullptr, int after = 8)
+    // Runs a host line while GUI frames go on (each also calling watch),
+    // until the program has taken all the line sent, then the frames that
+    // read the devices' buffers to their end.
+    ::testing::AssertionResult During(const std::string& line, const std::function<void()>& watch = nullptr)
     {
         auto frame = [&] {
             scene.GUIFrame();
@@ -100,16 +142,61 @@ protected:
         };
         // Keys go to the focused window: keep it ours.
         SetForegroundWindow(scene.window->GetHandle());
-        EXPECT_TRUE(shell->Run(line, frame, 30000)) << line;
-        for (int i = 0; i < after; ++i)
+        HostInput::Arrival arrival(line);
+        if (!shell->Run(line, frame, 30000))
+            return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
+        const ::testing::AssertionResult arrived = arrival.Wait(frame);
+        if (!arrived)
+            return arrived;
+        for (int i = 0; i < HostInput::kDrainFrames; ++i)
             frame();
+        return ::testing::AssertionSuccess();
     }
-    bool Move(float x, float y)
+    ::testing::AssertionResult Move(float x, float y) { return During("xdotool mousemove " + At(x, y)); }
+    // Keys by name ("Left Home"), or the keys of a text, one host line each:
+    // the program keeps one typed key a frame, so a key sent while a long
+    // frame still holds the one before would take its place.
+    ::testing::AssertionResult Keys(const std::string& names)
     {
-        bool ok = shell->Run("xdotool mousemove " + At(x, y), [&] { scene.GUIFrame(); });
-        for (int i = 0; i < 5; ++i)
+        std::istringstream in(names);
+        for (std::string name; in >> name;) {
+            const ::testing::AssertionResult sent = During("xdotool key " + name);
+            if (!sent)
+                return sent;
+        }
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult Type(const std::string& text)
+    {
+        for (char c : text) {
+            const ::testing::AssertionResult sent = During(std::string("xdotool type ") + c);
+            if (!sent)
+                return sent;
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // Frames until the window's last move is older than its moving spell
+    // (0.1 s, with a margin): from then on it asks the system only to
+    // confirm the pointer at rest.
+    void FramesUntilAtRest()
+    {
+        while (GetTickCount() - HostInput::Counts().lastMoveTick < 150) {
             scene.GUIFrame();
-        return ok;
+            Sleep(5);
+        }
+    }
+    // Frames until the window has confirmed the pointer at rest: asked the
+    // system at least its moving spell after the last move. Idle: 0.2 s.
+    ::testing::AssertionResult FramesUntilConfirmedAtRest()
+    {
+        const DWORD movedAt = HostInput::Counts().lastMoveTick;
+        for (const DWORD start = GetTickCount(); LONG(lastQueryTick - movedAt) < 110; Sleep(5)) {
+            if (GetTickCount() - start > 3000)
+                return ::testing::AssertionFailure() << "no confirmation at rest within 3 s";
+            scene.GUIFrame();
+        }
+        return ::testing::AssertionSuccess();
     }
 
     // A band model (one frame a state) loaded as the resource registry does.
@@ -151,27 +238,28 @@ TEST_F(GUIInput, ButtonClicksOnceOnAReleaseOverItAndNeverOtherwise)
     EXPECT_EQ(b->GetState(), GUIButton::kMouseOver);
     EXPECT_TRUE(ShowsBand(400, 300, 1)) << "the model shows the hover frame";
 
-    During("xdotool click 1", watch);
+    ASSERT_TRUE(During("xdotool click 1", watch));
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(b->clicked) << "the flag lives one frame";
 
     // Press, drag off, back on, off again, release: no click; 2 over, 0 off.
     clicks = 0;
     states.clear();
-    During("xdotool mousedown 1 && sleep 0.3 && xdotool mousemove " + At(100, 100) + " && sleep 0.3 && xdotool "
-           "mousemove " + At(400, 300) + " && sleep 0.3 && xdotool mousemove " + At(100, 100) +
-           " && sleep 0.3 && xdotool mouseup 1", watch);
+    ASSERT_TRUE(During("xdotool mousedown 1 && sleep 0.3 && xdotool mousemove " + At(100, 100) +
+                           " && sleep 0.3 && xdotool mousemove " + At(400, 300) +
+                           " && sleep 0.3 && xdotool mousemove " + At(100, 100) + " && sleep 0.3 && xdotool mouseup 1",
+                       watch));
     EXPECT_EQ(clicks, 0);
     EXPECT_NE(std::find(states.begin(), states.end(), GUIButton::kPressed), states.end());
     EXPECT_NE(std::find(states.begin(), states.end(), GUIButton::kNormal), states.end());
 
     // Press outside, move over, release: the press never began over it.
-    During("xdotool mousedown 1 && sleep 0.2 && xdotool mousemove " + At(400, 300) +
-           " && sleep 0.2 && xdotool mouseup 1", watch);
+    ASSERT_TRUE(During("xdotool mousedown 1 && sleep 0.2 && xdotool mousemove " + At(400, 300) +
+           " && sleep 0.2 && xdotool mouseup 1", watch));
     EXPECT_EQ(clicks, 0);
 
     // Disabled mid-press and enabled again under the pointer: no click.
-    During("xdotool mousedown 1", watch);
+    ASSERT_TRUE(During("xdotool mousedown 1", watch));
     EXPECT_TRUE(b->IsPressActive());
     EXPECT_TRUE(ShowsBand(400, 300, 2)) << "the pressed frame";
     b->SetEnabled(false);
@@ -180,16 +268,16 @@ TEST_F(GUIInput, ButtonClicksOnceOnAReleaseOverItAndNeverOtherwise)
     EXPECT_EQ(b->GetState(), GUIButton::kDisabled);
     EXPECT_TRUE(ShowsBand(400, 300, 3));
     b->SetEnabled(true);
-    During("sleep 0.1 && xdotool mouseup 1", watch);
+    ASSERT_TRUE(During("sleep 0.1 && xdotool mouseup 1", watch));
     EXPECT_EQ(clicks, 0);
     // Hidden mid-press and shown again: no click either.
-    During("xdotool mousedown 1", watch);
+    ASSERT_TRUE(During("xdotool mousedown 1", watch));
     b->ClearFlags(GUIWindow::kShown);
     scene.GUIFrame();
     b->SetFlags(GUIWindow::kShown);
-    During("sleep 0.1 && xdotool mouseup 1", watch);
+    ASSERT_TRUE(During("sleep 0.1 && xdotool mouseup 1", watch));
     EXPECT_EQ(clicks, 0);
-    During("xdotool click 1", watch);
+    ASSERT_TRUE(During("xdotool click 1", watch));
     EXPECT_EQ(clicks, 1);
 }
 
@@ -198,7 +286,7 @@ TEST_F(GUIInput, CheckBoxTogglesOnRealClicksAndShowsItsState)
     GUICheckBox* c = scene.gui->CreateCheckBox(1, Vector2(300, 250), Vector2(200, 100), BandModel("check", 8),
         nullptr, nullptr);
     ASSERT_TRUE(Move(400, 300));
-    During("xdotool click 1");
+    ASSERT_TRUE(During("xdotool click 1"));
     EXPECT_EQ(c->checked, 1);
     EXPECT_EQ(c->GetState(), 4);
     EXPECT_TRUE(ShowsBand(400, 300, 4)) << "checked, mouse over";
@@ -206,11 +294,11 @@ TEST_F(GUIInput, CheckBoxTogglesOnRealClicksAndShowsItsState)
     EXPECT_EQ(c->GetState(), 3);
     EXPECT_TRUE(ShowsBand(400, 300, 3)) << "checked";
     ASSERT_TRUE(Move(400, 300));
-    During("xdotool click 1");
+    ASSERT_TRUE(During("xdotool click 1"));
     EXPECT_EQ(c->checked, 0);
     EXPECT_EQ(c->GetState(), 1);
     c->SetEnabled(false);
-    During("xdotool click 1");
+    ASSERT_TRUE(During("xdotool click 1"));
     EXPECT_EQ(c->checked, 0);
     EXPECT_EQ(c->GetState(), 6);
     EXPECT_TRUE(ShowsBand(400, 300, 6));
@@ -239,22 +327,23 @@ TEST_F(GUIInput, EditBoxTakesRealKeys)
     GUIEditBox* e = gui.CreateEditBox(1, Vector2(100, 400), Vector2(300, 30), nullptr, nullptr, 0, Color(1, 1, 1, 1),
         Vector2(0, 5), 50, 10000, 100, '_', nullptr);
     ASSERT_TRUE(Move(400, 300));
-    const std::string type = "xdotool type --delay 200 ";
-    const std::string key = "xdotool key --delay 200 ";
-    During(type + "abc");
+    ASSERT_TRUE(Type("abc"));
     EXPECT_EQ(e->GetText(), L"abc");
-    During(key + "Left Left && " + type + "X");
+    ASSERT_TRUE(Keys("Left Left"));
+    ASSERT_TRUE(Type("X"));
     EXPECT_EQ(e->GetText(), L"aXbc");
     EXPECT_EQ(e->GetCursor(), 2);
-    During(key + "Home Delete");
+    ASSERT_TRUE(Keys("Home Delete"));
     EXPECT_EQ(e->GetText(), L"Xbc");
-    During(key + "End BackSpace");
+    ASSERT_TRUE(Keys("End BackSpace"));
     EXPECT_EQ(e->GetText(), L"Xb");
     // Backspace before the last character takes the one before the cursor.
-    During(key + "Left BackSpace");
+    ASSERT_TRUE(Keys("Left BackSpace"));
     EXPECT_EQ(e->GetText(), L"b");
     EXPECT_EQ(e->GetCursor(), 0);
-    During(key + "Insert && " + type + "Q && " + key + "Insert");
+    ASSERT_TRUE(Keys("Insert"));
+    ASSERT_TRUE(Type("Q"));
+    ASSERT_TRUE(Keys("Insert"));
     EXPECT_EQ(e->GetText(), L"Q");
     EXPECT_FALSE(e->overwrite);
     EXPECT_EQ(cues.GetCues()[0].playCount, 8u) << "one cue a change, none for moves";
@@ -263,7 +352,7 @@ TEST_F(GUIInput, EditBoxTakesRealKeys)
     PostMessageA(scene.window->GetHandle(), WM_CHAR, 0xE9, 0);
     scene.GUIFrame();
     EXPECT_EQ(e->GetText(), L"Qa");
-    During(key + "BackSpace");
+    ASSERT_TRUE(Keys("BackSpace"));
     EXPECT_EQ(e->GetText(), L"Q");
 
     // Eight at most: twelve letters keep eight, the cursor on the last; a
@@ -273,7 +362,7 @@ TEST_F(GUIInput, EditBoxTakesRealKeys)
         Color(1, 1, 1, 1), Vector2(0, 0), 8, 10000, 1000, '_', nullptr);
     GUIEditBox* tiny = gui.CreateEditBox(1, Vector2(100, 200), Vector2(300, 30), nullptr, nullptr, 0,
         Color(1, 1, 1, 1), Vector2(0, 0), 50, 10000, 1, '_', nullptr);
-    During(type + "abcdefghijkl");
+    ASSERT_TRUE(Type("abcdefghijkl"));
     EXPECT_EQ(eight->GetText(), L"abcdefgh");
     EXPECT_EQ(eight->GetCursor(), 7);
     EXPECT_EQ(tiny->GetText(), L"abcdefghijkl");
@@ -284,15 +373,15 @@ TEST_F(GUIInput, EditBoxTakesRealKeys)
     // Scrolling: 10 units a letter, 100 visible.
     e->active = true;
     e->SetText(L"");
-    During(type + "abcdefghijklmnopqrst");
+    ASSERT_TRUE(Type("abcdefghijklmnopqrst"));
     EXPECT_EQ(e->GetScrollOffset(), 11);
-    During(key + "Left Left Left Left Left Left Left Left Left");
+    ASSERT_TRUE(Keys("Left Left Left Left Left Left Left Left Left"));
     EXPECT_EQ(e->GetCursor(), 11);
     EXPECT_EQ(e->GetScrollOffset(), 6) << "back by 5";
-    During(key + "Right Right Right Right");
+    ASSERT_TRUE(Keys("Right Right Right Right"));
     EXPECT_EQ(e->GetCursor(), 15);
     EXPECT_EQ(e->GetScrollOffset(), 11) << "on by 5";
-    During(key + "Home");
+    ASSERT_TRUE(Keys("Home"));
     EXPECT_EQ(e->GetScrollOffset(), 0);
     scene.GUIFrame();
     const InkBox ink = FindInk(scene.Screenshot(), 255, 255, 255);
@@ -312,12 +401,12 @@ TEST_F(GUIInput, SliderFollowsARealDragAndStepButtonsRepeat)
     s->CreateToddler(Vector2(40, 40), nullptr, &scene.white);
     ASSERT_TRUE(Move(120, 120));
     // 75 % of the track: the thumb centre at 100 + 20 + 0.75 x 360.
-    During("xdotool mousedown 1 && sleep 0.2 && xdotool mousemove " + At(390, 120) + " && sleep 0.3");
+    ASSERT_TRUE(During("xdotool mousedown 1 && sleep 0.2 && xdotool mousemove " + At(390, 120) + " && sleep 0.3"));
     EXPECT_TRUE(s->IsPressed());
     EXPECT_EQ(s->value, 3u);
-    During("xdotool mousemove " + At(790, 10) + " && sleep 0.3");
+    ASSERT_TRUE(During("xdotool mousemove " + At(790, 10) + " && sleep 0.3"));
     EXPECT_EQ(s->value, 4u) << "past the end";
-    During("xdotool mouseup 1");
+    ASSERT_TRUE(During("xdotool mouseup 1"));
     EXPECT_FALSE(s->IsPressed());
 
     GUIScroll* sc = gui.CreateScroll(1, Vector2(600, 200), Vector2(40, 300), nullptr, &scene.white, 1,
@@ -329,18 +418,22 @@ TEST_F(GUIInput, SliderFollowsARealDragAndStepButtonsRepeat)
     // The press waits in the device's buffer for the first frame of fixed
     // length: a frame of the real clock that took it would start the repeat
     // with a clock of its own length.
+    HostInput::Arrival press("xdotool mousedown 1");
     ASSERT_TRUE(shell->Run("xdotool mousedown 1", [] { Pump(); }, 30000));
-    // Held for 0.5 s of 1/60 s frames.
+    ASSERT_TRUE(press.Wait([] { Pump(); }));
+    // Held for 0.5 s of 1/60 s frames; the press is among what the device's
+    // buffer holds, so the frames that read it to its end see it.
     const uint32_t before = sc->value;
     scene.injectedFrameTime = 1.0f / 60;
-    for (int i = 0; i < 200 && !sc->GetIncreaseButton()->IsPressActive() && sc->value == before; ++i)
+    for (int i = 0; i < HostInput::kDrainFrames && !sc->GetIncreaseButton()->IsPressActive() && sc->value == before;
+         ++i)
         scene.GUIFrame();
     ASSERT_TRUE(sc->GetIncreaseButton()->IsPressActive());
     for (int i = 1; i < 30; ++i)
         scene.GUIFrame();
     scene.injectedFrameTime = 0;
     EXPECT_EQ(sc->value, before + 4);
-    During("xdotool mouseup 1");
+    ASSERT_TRUE(During("xdotool mouseup 1"));
 }
 
 // Where the system has the pointer, in client pixels, asked past the counter.
@@ -356,6 +449,8 @@ TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
 {
     CountedCursorQueries counted;
     ASSERT_TRUE(counted.Patched()) << "the program imports no GetCursorPos";
+    HeldClock clock;
+    ASSERT_TRUE(clock.Patched()) << "the program imports no GetTickCount";
     const HWND hwnd = scene.window->GetHandle();
     // As the game has them: the default cursor and three drawn ones, and a
     // widget under the pointer.
@@ -385,8 +480,7 @@ TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
     // At rest over the window: the window's messages told where, and the
     // system is asked only now and then, not once for every cursor.
     ASSERT_TRUE(Move(400, 300));
-    for (int i = 0; i < 30; ++i)
-        scene.GUIFrame();
+    FramesUntilAtRest();
     LONG before = cursorQueries;
     int frames = 0;
     DWORD start = GetTickCount();
@@ -404,9 +498,9 @@ TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
     // Moving: once a frame at most, and the frames follow it.
     before = cursorQueries;
     frames = 0;
-    During("xdotool mousemove " + At(350, 280) + " sleep 0.05 mousemove " + At(420, 310) + " sleep 0.05 mousemove " +
-               At(450, 320),
-           [&] { ++frames; }, 0);
+    ASSERT_TRUE(During("xdotool mousemove " + At(350, 280) + " sleep 0.05 mousemove " + At(420, 310) +
+                           " sleep 0.05 mousemove " + At(450, 320),
+                       [&] { ++frames; }));
     EXPECT_LE(cursorQueries - before, frames) << "moving";
     EXPECT_TRUE(framesUntil(atSystemPointer));
     EXPECT_TRUE(sameForAll());
@@ -415,9 +509,9 @@ TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
     // comes in the frame that sees the pointer there, every time.
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(Move(150, 150));
-        Sleep(200);
+        FramesUntilAtRest();
         int clicks = 0;
-        During("xdotool mousemove " + At(400, 300) + " click 1", [&] { clicks += b->clicked; });
+        ASSERT_TRUE(During("xdotool mousemove " + At(400, 300) + " click 1", [&] { clicks += b->clicked; }));
         EXPECT_EQ(clicks, 1) << "click " << i;
     }
 
@@ -425,8 +519,8 @@ TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
     // and nothing is hovered.
     RECT r;
     GetWindowRect(hwnd, &r);
-    During("xdotool mousemove " + std::to_string((r.left + r.right) / 2) + " " +
-           std::to_string(std::min<LONG>(r.bottom + 4, GetSystemMetrics(SM_CYSCREEN) - 1)));
+    ASSERT_TRUE(During("xdotool mousemove " + std::to_string((r.left + r.right) / 2) + " " +
+                       std::to_string(std::min<LONG>(r.bottom + 4, GetSystemMetrics(SM_CYSCREEN) - 1))));
     ASSERT_TRUE(framesUntil(atSystemPointer));
     RECT client;
     GetClientRect(hwnd, &client);
@@ -451,21 +545,24 @@ TEST_F(GUIInput, ThePointerIsAskedForAtMostOnceAFrameAndNotAtRest)
     EXPECT_FALSE(b->mouseOver);
     EXPECT_NEAR(scene.gui->GetCursorPosition().x, 600, 1);
     EXPECT_NEAR(scene.gui->GetCursorPosition().y, 450, 1);
-    Sleep(300);
-    scene.GUIFrame();
-    EXPECT_TRUE(atSystemPointer());
+    EXPECT_TRUE(framesUntil(atSystemPointer)) << "the system caught up with the program's move";
 
     // The window moved under a resting pointer: the next frame has the
-    // pointer where it now is in the client area.
+    // pointer where it now is in the client area. That frame comes 16 ms
+    // after the last confirmation at rest on the window's clock, so only the
+    // window's own notice of the move can make it ask.
     ASSERT_TRUE(Move(400, 300));
-    Sleep(300);
-    scene.GUIFrame();
+    ASSERT_TRUE(FramesUntilConfirmedAtRest());
     ASSERT_TRUE(atSystemPointer());
     SetWindowPos(hwnd, nullptr, r.left - 60, r.top - 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    clock.Hold(lastQueryTick + 16);
     scene.GUIFrame();
+    clock.Release();
     EXPECT_TRUE(atSystemPointer()) << "after the window moved";
     SetWindowPos(hwnd, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    clock.Hold(lastQueryTick + 16);
     scene.GUIFrame();
+    clock.Release();
     EXPECT_TRUE(atSystemPointer()) << "after the window moved back";
 
     scene.gui->DestroyButton(b);
@@ -477,6 +574,8 @@ TEST_F(GUIInput, APointerJumpingOffTheWindowFromRestIsSeenTheNextFrame)
 {
     CountedCursorQueries counted;
     ASSERT_TRUE(counted.Patched()) << "the program imports no GetCursorPos";
+    HeldClock clock;
+    ASSERT_TRUE(clock.Patched()) << "the program imports no GetTickCount";
     UINT hoverTime = 0;
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETMOUSEHOVERTIME, 0, &hoverTime, 0));
     struct RestoreHoverTime {
@@ -493,49 +592,56 @@ TEST_F(GUIInput, APointerJumpingOffTheWindowFromRestIsSeenTheNextFrame)
     GetClientRect(hwnd, &client);
     const std::string below = std::to_string((r.left + r.right) / 2) + " " +
         std::to_string(std::min<LONG>(r.bottom + 4, GetSystemMetrics(SM_CYSCREEN) - 1));
-    // The notice armed before the change ends with a leave at the old pace;
-    // the next move onto the window arms one at the new.
-    During("xdotool mousemove " + below, nullptr, 0);
-    for (DWORD start = GetTickCount(); GetTickCount() - start < hoverTime + 200; Sleep(5))
-        scene.GUIFrame();
-
-    // From rest over the button, one jump off the window, only messages
-    // pumped meanwhile. Without the notice the jump shows at the next
-    // confirmation at rest, so an attempt tells only when its next frame
-    // comes well before that; one that came too late is tried again.
-    int conclusive = 0;
-    for (int attempt = 1; attempt <= 8 && conclusive == 0; ++attempt) {
-        // Wine reports no move onto the point where it last had the pointer
-        // (the leave did not tell it the pointer went): a new point each time.
-        ASSERT_TRUE(Move(400 + 10 * attempt, 300));
-        Sleep(150);
-        const uint32_t queries = scene.window->GetPointerQueries();
-        DWORD confirmedAt = GetTickCount();
-        for (int i = 0; i < 20 && scene.window->GetPointerQueries() == queries; ++i) {
-            confirmedAt = GetTickCount();
-            scene.GUIFrame();
-        }
-        ASSERT_NE(scene.window->GetPointerQueries(), queries) << "no confirmation at rest";
-        ASSERT_TRUE(b->mouseOver);
-
-        ASSERT_TRUE(shell->Run("xdotool mousemove " + below, [] { Pump(); }));
-        // A frame's time, as a game's loop would leave it.
-        for (const DWORD jumped = GetTickCount(); GetTickCount() - jumped < 16; Sleep(1))
+    // Messages only, no frame, until the system's leave notice has been
+    // handled. Idle: 0.4 s at the default hover time, 0.02 s at 10 ms.
+    auto pumpUntilLeft = [&](uint32_t leaves) {
+        for (const DWORD start = GetTickCount(); HostInput::Counts().leaves == leaves; Sleep(1)) {
+            if (GetTickCount() - start > 3000)
+                return false;
             Pump();
-        const DWORD late = GetTickCount() - confirmedAt;
-        const LONG before = cursorQueries;
-        scene.GUIFrame();
-        EXPECT_LE(cursorQueries - before, 1) << "attempt " << attempt;
-        const bool inTime = late < 90;
-        std::printf("jump attempt %d: its frame %lu ms after the confirmation%s\n", attempt,
-            static_cast<unsigned long>(late), inTime ? "" : ", too late to tell");
-        if (!inTime)
-            continue;
-        ++conclusive;
-        EXPECT_GE(scene.controls->GetCursorPosition().y, float(client.bottom)) << "attempt " << attempt;
-        EXPECT_FALSE(b->mouseOver) << "attempt " << attempt;
-    }
-    EXPECT_EQ(conclusive, 1) << "every jump took too long to tell";
+        }
+        return true;
+    };
+
+    // A notice armed before the change ends with a leave at the old pace:
+    // one is armed by a move onto the window and spent by a jump off it.
+    // The next move onto the window arms one at the new pace.
+    ASSERT_TRUE(Move(380, 300));
+    uint32_t leaves = HostInput::Counts().leaves;
+    ASSERT_TRUE(shell->Run("xdotool mousemove " + below, [] { Pump(); }));
+    ASSERT_TRUE(pumpUntilLeft(leaves)) << "no leave notice within 3 s of a jump off the window";
+
+    // At rest over the button, and confirmed there. (Wine reports no move
+    // onto the point where it last had the pointer: a new point.)
+    ASSERT_TRUE(Move(410, 300));
+    ASSERT_TRUE(b->mouseOver);
+    ASSERT_TRUE(FramesUntilConfirmedAtRest());
+    ASSERT_TRUE(b->mouseOver);
+    const DWORD confirmedAt = lastQueryTick;
+
+    // One jump off the window, only messages pumped meanwhile: the notice
+    // tells the window, which no move does.
+    leaves = HostInput::Counts().leaves;
+    ASSERT_TRUE(shell->Run("xdotool mousemove " + below, [] { Pump(); }));
+    const DWORD lineEnded = GetTickCount();
+    ASSERT_TRUE(pumpUntilLeft(leaves)) << "the jump off the window brought no leave notice: the window did not "
+                                          "ask the system for one";
+    const DWORD handledAt = GetTickCount();
+    std::printf("jump: the leave notice was handled %lu ms after the host line ended, %lu ms after the "
+                "confirmation at rest\n",
+                static_cast<unsigned long>(handledAt - lineEnded), static_cast<unsigned long>(handledAt - confirmedAt));
+
+    // The next frame, as a game running at 60 frames a second would have it:
+    // 16 ms after the confirmation on the window's clock, well before the
+    // next one is due (0.1 s). Without the notice it would not ask, and keep
+    // the pointer over the button.
+    const LONG before = cursorQueries;
+    clock.Hold(confirmedAt + 16);
+    scene.GUIFrame();
+    clock.Release();
+    EXPECT_LE(cursorQueries - before, 1);
+    EXPECT_GE(scene.controls->GetCursorPosition().y, float(client.bottom));
+    EXPECT_FALSE(b->mouseOver);
     scene.gui->DestroyButton(b);
 }
 
@@ -546,10 +652,10 @@ TEST_F(GUIInput, CursorMapsClientPixelsToGUIUnits)
     const float h = float(scene.window->GetHeight());
     POINT p = {0, 0};
     ClientToScreen(scene.window->GetHandle(), &p);
-    During("xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
+    ASSERT_TRUE(During("xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y)));
     EXPECT_NEAR(scene.gui->GetCursorPosition().x, 0, 1e-3f);
     EXPECT_NEAR(scene.gui->GetCursorPosition().y, kHeight - kHeight / h, 1e-3f);
-    During("xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y + LONG(h) - 1));
+    ASSERT_TRUE(During("xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y + LONG(h) - 1)));
     EXPECT_NEAR(scene.gui->GetCursorPosition().y, 0, 1e-3f);
     ASSERT_TRUE(Move(400, 300));
     EXPECT_NEAR(drawn->GetPosition().x, 400, 1);

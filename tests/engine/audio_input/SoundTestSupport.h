@@ -8,12 +8,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/audio_input/Sound.h"
+#include "engine/audio_input/SoundManager.h"
 #include "engine/foundation/FileManager.h"
 #include "engine/foundation/MessageManager.h"
 #include "engine/foundation/TimerManager.h"
@@ -295,6 +301,124 @@ inline bool WaitForCaptureToSettle(const std::string& path, double seconds, doub
         if (now - start > seconds * 1000)
             return false;
     }
+}
+
+// The pacer writes the capture at a sound card's rate: 44,100 Hz, 16-bit stereo.
+constexpr double kCaptureBytesPerSecond = 176400;
+// What the device is given comes out in the capture this many bytes later,
+// however loaded the machine: the pipe into the pacer holds 64 KiB (0.37 s)
+// and the mixer writes a little ahead, and while the device is open it
+// keeps writing, silence when nothing plays. Measured here: a sound starts
+// at most 0.40 s of capture after a mark taken as it was played, and ends
+// 0.36 to 0.37 s of capture after the engine saw it stop. Three times that:
+inline constexpr uint64_t kCaptureLagBytes = 211680; // 1.2 s
+
+// Runs step (the frames) until the capture holds size bytes. The pacer
+// takes the bytes still missing / kCaptureBytesPerSecond seconds to write
+// them; the deadline is three times that, and a second more.
+inline ::testing::AssertionResult WaitForCaptureSize(const std::string& path, uint64_t size,
+                                                     const std::function<void()>& step)
+{
+    const uint64_t have = CaptureSize(path);
+    const double seconds = 3.0 * static_cast<double>(size > have ? size - have : 0) / kCaptureBytesPerSecond + 1.0;
+    const DWORD start = GetTickCount();
+    while (CaptureSize(path) < size) {
+        if (GetTickCount() - start > seconds * 1000)
+            return ::testing::AssertionFailure() << "the capture holds " << CaptureSize(path) << " bytes, not "
+                                                 << size << ", after " << seconds << " s: the device stopped";
+        step();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Some sound of the engine's manager is playing.
+inline bool AnySoundPlaying()
+{
+    KorvaneEngine::SoundManager* manager = KorvaneEngine::SoundManager::Instance();
+    const uint32_t count = manager ? manager->GetSoundCount() : 0;
+    for (uint32_t i = 0; i < count; ++i)
+        if (KorvaneEngine::Sound* sound = manager->GetSound(i))
+            if (sound->GetState() == KorvaneEngine::Sound::kPlaying)
+                return true;
+    return false;
+}
+
+// Runs step until every sound the engine plays has stopped (within seconds)
+// and what they gave the device has come out: a mark of the capture taken
+// then is followed only by what plays after it.
+inline ::testing::AssertionResult WaitForCaptureToCatchUp(const std::string& path, double seconds,
+                                                          const std::function<void()>& step)
+{
+    const DWORD start = GetTickCount();
+    while (AnySoundPlaying()) {
+        if (GetTickCount() - start > seconds * 1000)
+            return ::testing::AssertionFailure() << "a sound still plays after " << seconds << " s";
+        step();
+    }
+    return WaitForCaptureSize(path, CaptureSize(path) + kCaptureLagBytes, step);
+}
+
+// Under load the device's mixer can miss its turn: Wine then gives the
+// device one or more of its 10 ms periods of silence, and what was to play
+// comes after them. Seen here: exact zeros for 440, 881, 1322 and up to 3527
+// frames inside a sound. The stretches of exact silence (in both channels
+// when right is given) that last a whole number of periods, to two frames,
+// between a signal's first and last sound: [begin, end) frame ranges. Only
+// for a signal that is one sound throughout: the silence between two sounds
+// can last whole periods too, as the mixer starts and stops sounds at them.
+inline std::vector<std::pair<size_t, size_t>> DeviceGaps(const std::vector<double>& left,
+                                                         const std::vector<double>* right = nullptr)
+{
+    const size_t kPeriod = 441;
+    auto silent = [&](size_t i) { return left[i] == 0.0 && (!right || (*right)[i] == 0.0); };
+    std::vector<std::pair<size_t, size_t>> gaps;
+    size_t first = 0, last = left.size();
+    while (first < last && silent(first))
+        ++first;
+    while (last > first && silent(last - 1))
+        --last;
+    for (size_t i = first; i < last;) {
+        if (!silent(i)) {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < last && silent(j))
+            ++j;
+        const size_t length = j - i, periods = (length + kPeriod / 2) / kPeriod;
+        if (periods > 0 && length + 2 >= periods * kPeriod && length <= periods * kPeriod + 2)
+            gaps.push_back({i, j});
+        i = j;
+    }
+    return gaps;
+}
+
+// The signal without the given frame ranges.
+inline std::vector<double> WithoutGaps(const std::vector<double>& x, const std::vector<std::pair<size_t, size_t>>& gaps)
+{
+    std::vector<double> out;
+    out.reserve(x.size());
+    size_t from = 0;
+    for (const auto& g : gaps) {
+        out.insert(out.end(), x.begin() + static_cast<std::ptrdiff_t>(from),
+                   x.begin() + static_cast<std::ptrdiff_t>(g.first));
+        from = g.second;
+    }
+    out.insert(out.end(), x.begin() + static_cast<std::ptrdiff_t>(std::min(from, x.size())), x.end());
+    return out;
+}
+
+// A signal without the device's own gaps; says how long they were.
+inline std::vector<double> WithoutDeviceGaps(const std::vector<double>& x, const char* what)
+{
+    const std::vector<std::pair<size_t, size_t>> gaps = DeviceGaps(x);
+    size_t frames = 0;
+    for (const auto& g : gaps)
+        frames += g.second - g.first;
+    if (!gaps.empty())
+        std::printf("%s: %zu gaps of the device's silence left out, %.3f s in all\n", what, gaps.size(),
+                    frames / 44100.0);
+    return WithoutGaps(x, gaps);
 }
 
 // The left channel captured from a byte mark on (rounded down to a frame).

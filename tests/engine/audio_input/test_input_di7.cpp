@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/audio_input/InputTestSupport.h"
 #include "engine/audio_input/di7/Controls_DI7.h"
 #include "engine/foundation/Config.h"
 #include "engine/foundation/MessageManager.h"
@@ -48,13 +50,14 @@ protected:
         // X delivers keys to the window under the pointer when nothing else
         // holds the focus: start with the pointer over the client area.
         ASSERT_TRUE(Host("xdotool mousemove " + ClientPoint(320, 240)));
-        RunFrames(5);
     }
     void TearDown() override
     {
+        std::printf("input: the longest wait for a host line's input after the line ended: %lu ms\n",
+                    static_cast<unsigned long>(HostInput::Arrival::Longest()));
         SwapMouseButton(FALSE);
         if (shell && shell->Available())
-            Host("xdotool keyup shift keyup alt keyup Return");
+            shell->Run("xdotool keyup shift keyup alt keyup Return", [] { Pump(); });
         controls.reset();
         window.reset();
         config.reset();
@@ -66,7 +69,8 @@ protected:
     void MakeControls(bool buffered)
     {
         controls = std::make_unique<Controls_DI7>(buffered);
-        RunFrames(3); // nothing left over from set-up
+        // Set-up's input has all come before the devices were made.
+        RunFrames(HostInput::kDrainFrames);
     }
 
     std::string ClientPoint(int x, int y) const
@@ -76,14 +80,7 @@ protected:
         return std::to_string(p.x) + " " + std::to_string(p.y);
     }
 
-    static void Pump()
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    static void Pump() { HostInput::Pump(); }
 
     // The engine's order: messages, then the input step, then the frame's
     // queries, then the end-of-frame reset.
@@ -122,20 +119,40 @@ protected:
         return frames;
     }
 
-    // Runs a host line while frames go on, then a few more frames to let the
-    // last events arrive; returns every frame seen.
-    std::vector<FrameSeen> DuringFrames(const std::string& line, int after = 25)
+    // Runs a host line while frames go on, until the program has taken all
+    // the line sent, then `after` frames more (at least those that read the
+    // device buffers to their end); every frame seen goes to frames.
+    ::testing::AssertionResult DuringFrames(const std::string& line, std::vector<FrameSeen>& frames,
+                                            int after = HostInput::kDrainFrames)
     {
-        std::vector<FrameSeen> frames;
-        EXPECT_TRUE(shell->Run(line, [&] { frames.push_back(Frame()); })) << line;
-        for (FrameSeen& f : RunFrames(after))
+        frames.clear();
+        HostInput::Arrival arrival(line);
+        const auto frame = [&] {
+            frames.push_back(Frame());
+            Sleep(10);
+        };
+        if (!shell->Run(line, frame))
+            return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
+        const ::testing::AssertionResult arrived = arrival.Wait(frame);
+        if (!arrived)
+            return arrived;
+        for (FrameSeen& f : RunFrames(std::max(after, HostInput::kDrainFrames)))
             frames.push_back(f);
-        return frames;
+        return ::testing::AssertionSuccess();
     }
 
-    // Runs a host line with messages pumped but no frame run, so the events
-    // pile up in the device buffers.
-    bool Host(const std::string& line) { return shell->Run(line, [] { Pump(); }); }
+    // Runs a host line with messages pumped but no frame run, until the
+    // program has taken all it sent: the events pile up in the device buffers.
+    ::testing::AssertionResult Host(const std::string& line)
+    {
+        HostInput::Arrival arrival(line);
+        if (!shell->Run(line, [] { Pump(); }))
+            return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
+        return arrival.Wait([] {
+            Pump();
+            Sleep(1);
+        });
+    }
 
     static int FramesWith(const std::vector<FrameSeen>& frames, const std::string& name, bool pressed)
     {
@@ -166,7 +183,8 @@ TEST_F(InputTest, KeysAndButtonsArePressedForOneFrame)
     ASSERT_TRUE(controls->IsMouseBuffered());
     ASSERT_TRUE(window->HasFocus());
 
-    std::vector<FrameSeen> frames = DuringFrames("xdotool key a");
+    std::vector<FrameSeen> frames;
+    ASSERT_TRUE(DuringFrames("xdotool key a", frames));
     EXPECT_EQ(FramesWith(frames, "A", true), 1);
     EXPECT_FALSE(controls->IsDown("A"));
     int typedA = 0;
@@ -175,7 +193,7 @@ TEST_F(InputTest, KeysAndButtonsArePressedForOneFrame)
             ++typedA;
     EXPECT_EQ(typedA, 1) << "the typed character lasts one frame";
 
-    frames = DuringFrames("xdotool key Return");
+    ASSERT_TRUE(DuringFrames("xdotool key Return", frames));
     EXPECT_EQ(FramesWith(frames, "ENTER", true), 1);
     int typedEnter = 0;
     for (const FrameSeen& f : frames)
@@ -187,14 +205,14 @@ TEST_F(InputTest, KeysAndButtonsArePressedForOneFrame)
         }
     EXPECT_EQ(typedEnter, 1);
 
-    frames = DuringFrames("xdotool mousemove " + ClientPoint(200, 150) + " click 1");
+    ASSERT_TRUE(DuringFrames("xdotool mousemove " + ClientPoint(200, 150) + " click 1", frames));
     EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 1);
     EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 0);
     const Vector2 cursor = controls->GetCursorPosition();
     EXPECT_EQ(cursor.x, 200.0f);
     EXPECT_EQ(cursor.y, 150.0f);
 
-    frames = DuringFrames("xdotool click 3");
+    ASSERT_TRUE(DuringFrames("xdotool click 3", frames));
     EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 1);
     EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 0);
 }
@@ -204,16 +222,17 @@ TEST_F(InputTest, SwappedButtonsKeepMouse1Primary)
     MakeControls(true);
     SwapMouseButton(TRUE);
     RunFrames(2); // the setting is read by one frame, used by the next read
-    std::vector<FrameSeen> frames = DuringFrames("xdotool click 1");
+    std::vector<FrameSeen> frames;
+    ASSERT_TRUE(DuringFrames("xdotool click 1", frames));
     EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 1);
     EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 0);
-    frames = DuringFrames("xdotool click 3");
+    ASSERT_TRUE(DuringFrames("xdotool click 3", frames));
     EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 1);
     EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 0);
 
     SwapMouseButton(FALSE);
     RunFrames(2);
-    frames = DuringFrames("xdotool click 1");
+    ASSERT_TRUE(DuringFrames("xdotool click 1", frames));
     EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 1);
     EXPECT_EQ(FramesWith(frames, "MOUSE2", true), 0);
 }
@@ -221,12 +240,13 @@ TEST_F(InputTest, SwappedButtonsKeepMouse1Primary)
 TEST_F(InputTest, HeldKeyIsDownEveryFrameButPressedOnce)
 {
     MakeControls(true);
-    std::vector<FrameSeen> frames = DuringFrames("xdotool keydown b", 10);
+    std::vector<FrameSeen> frames;
+    ASSERT_TRUE(DuringFrames("xdotool keydown b", frames, 10));
     EXPECT_EQ(FramesWith(frames, "B", true), 1);
     // Down from the press on, including every frame after the host line.
     EXPECT_GE(FramesWith(frames, "B", false), 10);
     EXPECT_TRUE(controls->IsDown("B"));
-    frames = DuringFrames("xdotool keyup b", 5);
+    ASSERT_TRUE(DuringFrames("xdotool keyup b", frames, 5));
     EXPECT_EQ(FramesWith(frames, "B", true), 0);
     EXPECT_FALSE(controls->IsDown("B"));
 }
@@ -280,7 +300,8 @@ TEST_F(InputTest, BurstBeyondTheBufferLeavesTheStateRight)
     ASSERT_TRUE(Host("xdotool keyup shift"));
     FrameSeen released = Frame();
     EXPECT_EQ(FramesWith({released}, "LSHIFT", false), 0);
-    std::vector<FrameSeen> frames = DuringFrames("xdotool key a");
+    std::vector<FrameSeen> frames;
+    ASSERT_TRUE(DuringFrames("xdotool key a", frames));
     EXPECT_EQ(FramesWith(frames, "A", true), 1);
 }
 
@@ -289,12 +310,13 @@ TEST_F(InputTest, ImmediateModeReadsTheState)
     MakeControls(false);
     EXPECT_FALSE(controls->IsKeyboardBuffered());
     EXPECT_FALSE(controls->IsMouseBuffered());
-    std::vector<FrameSeen> frames = DuringFrames("xdotool keydown d mousedown 1", 5);
+    std::vector<FrameSeen> frames;
+    ASSERT_TRUE(DuringFrames("xdotool keydown d mousedown 1", frames, 5));
     EXPECT_EQ(FramesWith(frames, "D", true), 1);
     EXPECT_EQ(FramesWith(frames, "MOUSE1", true), 1);
     EXPECT_TRUE(controls->IsDown("D"));
     EXPECT_TRUE(controls->IsDown("MOUSE1"));
-    frames = DuringFrames("xdotool keyup d mouseup 1", 5);
+    ASSERT_TRUE(DuringFrames("xdotool keyup d mouseup 1", frames, 5));
     EXPECT_EQ(FramesWith(frames, "D", true), 0);
     EXPECT_FALSE(controls->IsDown("D"));
     EXPECT_FALSE(controls->IsDown("MOUSE1"));
@@ -304,7 +326,8 @@ TEST_F(InputTest, AltF4IssuesExitAndTheWindowStays)
 {
     MakeControls(true);
     ASSERT_TRUE(config->IsCommandDone("exit"));
-    DuringFrames("xdotool key alt+F4");
+    std::vector<FrameSeen> frames;
+    ASSERT_TRUE(DuringFrames("xdotool key alt+F4", frames));
     EXPECT_FALSE(config->IsCommandDone("exit"));
     EXPECT_TRUE(IsWindow(window->GetHandle()));
     EXPECT_TRUE(IsWindowVisible(window->GetHandle()));
@@ -315,20 +338,21 @@ TEST_F(InputTest, AltEnterActsOncePerPress)
     MakeControls(true);
     ASSERT_FALSE(config->fullscreen);
     // Held over many frames: one flip, one request.
-    DuringFrames("xdotool keydown alt keydown Return", 20);
+    std::vector<FrameSeen> frames;
+    ASSERT_TRUE(DuringFrames("xdotool keydown alt keydown Return", frames, 20));
     EXPECT_EQ(modeFlips, 1);
     EXPECT_TRUE(config->fullscreen);
     std::vector<unsigned char> ini = TestSupport::ReadFileBytes(dir + "\\input.ini");
     EXPECT_NE(std::string(ini.begin(), ini.end()).find("v_fullscreen 1\r\n"), std::string::npos);
     EXPECT_FALSE(config->IsCommandDone("v_window_change_mode"));
     config->SetCommandDone("v_window_change_mode", true);
-    DuringFrames("xdotool keyup Return keyup alt", 5);
+    ASSERT_TRUE(DuringFrames("xdotool keyup Return keyup alt", frames, 5));
     EXPECT_TRUE(config->fullscreen);
     EXPECT_TRUE(config->IsCommandDone("v_window_change_mode"));
     // The next press flips back. (The keys are polled once a frame, so the
     // press has to last into a frame.)
-    DuringFrames("xdotool keydown alt keydown Return", 5);
-    DuringFrames("xdotool keyup Return keyup alt", 5);
+    ASSERT_TRUE(DuringFrames("xdotool keydown alt keydown Return", frames, 5));
+    ASSERT_TRUE(DuringFrames("xdotool keyup Return keyup alt", frames, 5));
     EXPECT_EQ(modeFlips, 2);
     EXPECT_FALSE(config->fullscreen);
     EXPECT_FALSE(config->IsCommandDone("v_window_change_mode"));

@@ -92,10 +92,13 @@ Bytes Pattern(uint32_t size)
     return b;
 }
 
-void WaitUntil(const std::function<bool()>& done, int milliseconds)
+// Polls done against a deadline in seconds.
+bool WaitUntil(const std::function<bool()>& done, double seconds)
 {
-    for (int waited = 0; waited < milliseconds && !done(); waited += 5)
-        Sleep(5);
+    for (const DWORD start = GetTickCount(); !done(); Sleep(5))
+        if (GetTickCount() - start > seconds * 1000)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -298,11 +301,12 @@ TEST_F(DirectSound, StaticSoundsEndLoopAndKeepTheirPlace)
     auto s = NewSound(WriteSoundFile("twosec.wav", MakeWav(1, 22050, 16, Pcm16(Sine16(440, 22050, 44100, 0.5)))), true);
     IDirectSoundBuffer* b = s->GetBufferDS7()->GetDeviceBuffer();
     ASSERT_TRUE(s->Play());
-    WaitUntil([&] {
+    // Idle: 0.1 s.
+    ASSERT_TRUE(WaitUntil([&] {
         DWORD play = 0, write = 0;
         b->GetCurrentPosition(&play, &write);
         return play > 4000;
-    }, 3000);
+    }, 3.0)) << "the buffer does not play";
     DWORD before = 0, write = 0, after = 0;
     b->GetCurrentPosition(&before, &write);
     ASSERT_GT(before, 0u);
@@ -312,13 +316,22 @@ TEST_F(DirectSound, StaticSoundsEndLoopAndKeepTheirPlace)
     DWORD status = 0;
     b->GetStatus(&status);
     EXPECT_TRUE(status & DSBSTATUS_LOOPING);
-    // Looping, it plays on past its end.
-    Sleep(2500);
+    // Looping, it plays on past its end: the play position comes round to
+    // the start again (idle: 1.9 s) and the buffer still plays.
+    DWORD last = after;
+    ASSERT_TRUE(WaitUntil([&] {
+        DWORD play = 0, unused = 0;
+        b->GetCurrentPosition(&play, &unused);
+        const bool wrapped = play < last;
+        last = play;
+        return wrapped;
+    }, 10.0)) << "the play position never came round";
     s->Refresh();
     EXPECT_EQ(s->GetState(), Sound::kPlaying);
-    // Not looping, it ends, and the next refresh reports it stopped.
+    // Not looping, it ends (idle: 2 s at most), and the next refresh reports
+    // it stopped.
     s->SetLoop(false);
-    WaitUntil([&] { return !s->GetBufferDS7()->IsPlaying(); }, 5000);
+    ASSERT_TRUE(WaitUntil([&] { return !s->GetBufferDS7()->IsPlaying(); }, 10.0)) << "it plays on";
     EXPECT_EQ(s->GetState(), Sound::kPlaying);
     s->Refresh();
     EXPECT_EQ(s->GetState(), Sound::kStopped);

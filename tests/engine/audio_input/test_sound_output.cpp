@@ -25,6 +25,8 @@ const double kRate = 44100;
 
 struct Capture {
     std::vector<double> left, right;
+    // The device's own gaps left out of left and right, in seconds.
+    double gapSeconds = 0;
     // The stretch that holds sound: first and last frame above the threshold.
     size_t begin = 0, end = 0;
     double Seconds() const { return (end - begin) / kRate; }
@@ -36,7 +38,8 @@ struct Capture {
     }
 };
 
-// What was written to the capture file from the given offset on.
+// What was written to the capture file from the given offset on, without
+// the device's own gaps.
 Capture ReadCapture(const std::string& path, uint64_t from, double threshold = 0.02)
 {
     Capture c;
@@ -45,6 +48,11 @@ Capture ReadCapture(const std::string& path, uint64_t from, double threshold = 0
         c.left.push_back(static_cast<int16_t>(all[i] | all[i + 1] << 8) / 32768.0);
         c.right.push_back(static_cast<int16_t>(all[i + 2] | all[i + 3] << 8) / 32768.0);
     }
+    const std::vector<std::pair<size_t, size_t>> gaps = SoundTest::DeviceGaps(c.left, &c.right);
+    for (const auto& g : gaps)
+        c.gapSeconds += (g.second - g.first) / kRate;
+    c.left = SoundTest::WithoutGaps(c.left, gaps);
+    c.right = SoundTest::WithoutGaps(c.right, gaps);
     bool found = false;
     for (size_t i = 0; i < c.left.size(); ++i) {
         if (std::fabs(c.left[i]) > threshold || std::fabs(c.right[i]) > threshold) {
@@ -78,45 +86,92 @@ protected:
         ClearLog();
     }
 
-    // The engine's per-frame sound work, for a while or until done() holds.
-    static double RunFrames(double seconds, const std::function<bool()>& done = nullptr)
+    // The engine's per-frame sound work.
+    static void Frame()
     {
-        DWORD start = GetTickCount();
-        while ((GetTickCount() - start) < seconds * 1000) {
-            TimerManager::Instance()->Update();
-            system->Refresh();
-            manager->Update(true);
-            if (done && done())
-                break;
-            Sleep(10);
-        }
-        return (GetTickCount() - start) / 1000.0;
+        TimerManager::Instance()->Update();
+        system->Refresh();
+        manager->Update(true);
+    }
+    static void Step()
+    {
+        Frame();
+        Sleep(10);
+    }
+    static double Now()
+    {
+        LARGE_INTEGER c, f;
+        QueryPerformanceCounter(&c);
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
     }
 
-    // Plays a sound through the manager to its end and returns what came out.
-    Capture PlayAndCapture(Sound* sound, double longest, double* playedFor = nullptr, bool audible = true)
+    // How long a sound played, as the frames around its start and its stop
+    // bound it: a late frame widens the bounds, it never moves them past the
+    // true length.
+    struct Played {
+        double atLeast = 0, atMost = 0;
+    };
+
+    // Plays a sound through the manager to its end (within longest seconds)
+    // and reads what came out.
+    ::testing::AssertionResult PlayAndCapture(Sound* sound, double longest, Capture& out, Played* played = nullptr,
+                                              bool audible = true)
     {
-        // Whatever an earlier sound left in the pipe has arrived by now.
-        RunFrames(0.6);
-        uint64_t mark = SoundTest::CaptureSize(capture);
+        // What an earlier sound gave the device has come out before the mark.
+        const ::testing::AssertionResult earlier = SoundTest::AnySoundPlaying()
+            ? SoundTest::WaitForCaptureToCatchUp(capture, 10.0, Step)
+            : SoundTest::WaitForCaptureSize(capture, settled, Step);
+        if (!earlier)
+            return earlier;
+        const uint64_t mark = SoundTest::CaptureSize(capture);
         manager->PlaySound(sound, false);
-        RunFrames(0.05);
-        if (audible) {
-            EXPECT_EQ(sound->GetState(), Sound::kPlaying);
+        // The request runs in the next frame's update.
+        const double requested = Now();
+        Frame();
+        const double started = Now();
+        if (audible && sound->GetState() != Sound::kPlaying)
+            return ::testing::AssertionFailure() << "the sound did not start";
+        // The sound stopped after the start of the last frame that saw it
+        // playing, and before the end of the first that saw it stopped.
+        double lastPlaying = requested, stopSeen = started;
+        while (sound->GetState() != Sound::kStopped) {
+            if (Now() - started > longest)
+                return ::testing::AssertionFailure() << "still playing after " << longest << " s";
+            Sleep(10);
+            const double before = Now();
+            Frame();
+            if (sound->GetState() != Sound::kStopped)
+                lastPlaying = before;
+            stopSeen = Now();
         }
-        double t = RunFrames(longest, [&] { return sound->GetState() == Sound::kStopped; });
-        if (playedFor)
-            *playedFor = t;
-        EXPECT_EQ(sound->GetState(), Sound::kStopped);
-        // The device and the pipe behind it hold a little sound still.
-        RunFrames(1.0);
-        EXPECT_GT(SoundTest::CaptureSize(capture), mark);
-        return ReadCapture(capture, mark);
+        if (played) {
+            played->atLeast = lastPlaying - started;
+            played->atMost = stopSeen - requested;
+        }
+        // The device and the pipe behind it still hold the sound's end.
+        const double stopped = Now();
+        const uint64_t stopSize = SoundTest::CaptureSize(capture);
+        settled = stopSize + SoundTest::kCaptureLagBytes;
+        const ::testing::AssertionResult drained = SoundTest::WaitForCaptureSize(capture, settled, Step);
+        if (!drained)
+            return drained;
+        std::printf("capture: played for %.3f to %.3f s; the capture caught up %.2f s after the stop\n",
+                    lastPlaying - started, stopSeen - requested, Now() - stopped);
+        out = ReadCapture(capture, mark);
+        if (out.gapSeconds > 0)
+            std::printf("capture: %.3f s of the device's own silence left out\n", out.gapSeconds);
+        if (out.end > out.begin)
+            std::printf("capture: the sound came out from %.3f s after the mark to %.3f s after the stop\n",
+                        out.begin / kRate, (mark + 4.0 * out.end - stopSize) / SoundTest::kCaptureBytesPerSecond);
+        return ::testing::AssertionSuccess();
     }
 
     std::string capture;
     static inline SoundSystem_DS7* system = nullptr;
     static inline SoundManager* manager = nullptr;
+    // By this size of the capture, all that was played so far has come out.
+    static inline uint64_t settled = 0;
 };
 
 } // namespace
@@ -129,7 +184,8 @@ TEST_F(SoundOutput, ToneReachesTheDeviceAtItsPitchAndLevel)
     ASSERT_NE(tone, nullptr);
     ASSERT_FALSE(tone->GetBuffer()->IsStreamed());
 
-    Capture loud = PlayAndCapture(tone, 5.0);
+    Capture loud;
+    ASSERT_TRUE(PlayAndCapture(tone, 5.0, loud));
     ASSERT_GT(loud.end, loud.begin) << "nothing was heard";
     EXPECT_NEAR(loud.Seconds(), 1.0, 0.05);
     std::vector<double> middle = loud.Part(loud.left, 0.2, 0.6);
@@ -145,7 +201,8 @@ TEST_F(SoundOutput, ToneReachesTheDeviceAtItsPitchAndLevel)
 
     // At volume 0.5 (-6.93 dB) the same tone is 0.45 times as strong.
     tone->SetVolume(0.5f);
-    Capture quiet = PlayAndCapture(tone, 5.0);
+    Capture quiet;
+    ASSERT_TRUE(PlayAndCapture(tone, 5.0, quiet));
     ASSERT_GT(quiet.end, quiet.begin) << "nothing was heard";
     EXPECT_NEAR(quiet.Seconds(), 1.0, 0.05);
     std::vector<double> quietMiddle = quiet.Part(quiet.left, 0.2, 0.6);
@@ -158,7 +215,8 @@ TEST_F(SoundOutput, ToneReachesTheDeviceAtItsPitchAndLevel)
     // Twice the tempo is twice the pitch for half as long.
     tone->SetVolume(1.0f);
     tone->SetTempo(2.0f);
-    Capture fast = PlayAndCapture(tone, 5.0);
+    Capture fast;
+    ASSERT_TRUE(PlayAndCapture(tone, 5.0, fast));
     EXPECT_NEAR(fast.Seconds(), 0.5, 0.05);
     EXPECT_NEAR(DominantFrequency(fast.Part(fast.left, 0.1, 0.3), kRate), 880.0, 3.0);
     manager->DeleteSound(tone);
@@ -189,13 +247,14 @@ TEST_F(SoundOutput, StreamedOggPlaysToItsEnd)
     ASSERT_TRUE(music->GetBuffer()->IsStreamed());
     EXPECT_EQ(music->GetBuffer()->GetDataSize(), 793800u);
 
-    double playedFor = 0;
-    Capture c = PlayAndCapture(music, 12.0, &playedFor);
-    // The stream stops itself one block after its end.
-    EXPECT_GT(playedFor, 4.4);
-    EXPECT_LT(playedFor, 5.2);
+    Played played;
+    Capture c;
+    ASSERT_TRUE(PlayAndCapture(music, 12.0, c, &played));
+    // The stream stops itself one block after its end: 4.4 to 5.2 s.
+    EXPECT_GT(played.atMost, 4.4);
+    EXPECT_LT(played.atLeast, 5.2);
     ASSERT_GT(c.end, c.begin) << "nothing was heard";
-    std::printf("stream: %.3f s heard, stopped after %.3f s\n", c.Seconds(), playedFor);
+    std::printf("stream: %.3f s heard, stopped after %.3f to %.3f s\n", c.Seconds(), played.atLeast, played.atMost);
     EXPECT_NEAR(c.Seconds(), kSteps * kStep, 0.1);
     for (int s = 0; s < kSteps; ++s) {
         std::vector<double> part = c.Part(c.left, s * kStep + 0.1, kStep - 0.2);
@@ -220,8 +279,9 @@ TEST_F(SoundOutput, CorruptFilePlaysAsSilenceWithALoggedError)
     EXPECT_EQ(LogCount("Failed to load \"" + ToLowerCopy(file) + "\" sound file - incorrect format"), 1);
     EXPECT_EQ(LogCount(3), 1);
     // Eight bytes of silence are over at once.
-    Capture c = PlayAndCapture(broken, 2.0, nullptr, false);
+    // (The capture read covers the lag after the stop: the device ran.)
+    Capture c;
+    ASSERT_TRUE(PlayAndCapture(broken, 2.0, c, nullptr, false));
     EXPECT_EQ(c.end, c.begin) << "heard " << c.Seconds() << " s";
-    EXPECT_GT(c.left.size(), kRate / 2); // the device did run meanwhile
     manager->DeleteSound(broken);
 }

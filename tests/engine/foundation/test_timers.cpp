@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
 
 #include "engine/foundation/TimerManager.h"
 
@@ -8,9 +13,96 @@ using namespace KorvaneEngine;
 
 namespace {
 
-// Sleep precision under load is loose; these bounds only have to tell a
-// running clock from a stopped or wrongly scaled one.
-const float kSlack = 0.06f;
+// A clock of its own, read just before and just after each reading of the
+// clock under test: a thread put aside under load makes the span longer,
+// and the expected reading follows the span, not the pause the test asked
+// for. The performance counter checks the millisecond clock, the
+// millisecond clock the counter.
+class Reference {
+public:
+    explicit Reference(bool counter) : counter_(counter)
+    {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        frequency_ = double(f.QuadPart);
+        // The millisecond clock's own step, so a span it measured is known
+        // to within that step.
+        if (!counter_) {
+            const DWORD first = timeGetTime();
+            DWORD next;
+            while ((next = timeGetTime()) == first) {
+            }
+            step_ = std::max(0.001, (next - first) / 1000.0);
+        }
+    }
+    double Now() const
+    {
+        if (!counter_)
+            return timeGetTime() / 1000.0;
+        LARGE_INTEGER c;
+        QueryPerformanceCounter(&c);
+        return double(c.QuadPart) / frequency_;
+    }
+    // What both clocks may round off a span they share.
+    double Slack() const { return step_ + 0.001; }
+
+private:
+    bool counter_;
+    double frequency_ = 1;
+    double step_ = 0.000001;
+};
+
+// The times just before and after something the clock under test did.
+struct Moment {
+    double before, after;
+};
+
+template <typename F> Moment Around(const Reference& clock, F&& action)
+{
+    Moment m;
+    m.before = clock.Now();
+    action();
+    m.after = clock.Now();
+    return m;
+}
+
+// The clock under test's span between two moments, as the reference saw it:
+// at least from the end of the first to the start of the second, at most
+// from the start of the first to the end of the second.
+struct Span {
+    double shortest, longest;
+};
+
+Span Between(const Reference& clock, const Moment& from, const Moment& to)
+{
+    return Span{to.before - from.after - clock.Slack(), to.after - from.before + clock.Slack()};
+}
+
+// What the frame clock makes of a frame's length: limited to 0.001..0.1 s.
+double Limited(double seconds)
+{
+    return std::min(0.1, std::max(0.001, seconds));
+}
+
+::testing::AssertionResult FrameTimeFits(float frameTime, const Span& span)
+{
+    const double lo = Limited(span.shortest), hi = Limited(span.longest);
+    std::printf("frame time %.4f s for a frame measured at %.4f..%.4f s\n", frameTime, span.shortest, span.longest);
+    if (frameTime >= lo - 1e-6 && frameTime <= hi + 1e-6)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "frame time " << frameTime << " s for a frame of " << span.shortest
+                                         << " to " << span.longest << " s (so " << lo << " to " << hi << ")";
+}
+
+::testing::AssertionResult TimeFits(float time, double start, double speed, const Span& span)
+{
+    const double lo = start + speed * span.shortest, hi = start + speed * span.longest;
+    std::printf("timer at %.4f s for %.4f..%.4f s\n", time, lo, hi);
+    if (time >= lo - 1e-4 && time <= hi + 1e-4)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "timer at " << time << " s where " << lo << " to " << hi
+                                         << " s was measured";
+}
 
 } // namespace
 
@@ -79,37 +171,47 @@ TEST(FrameClock, MeasuresRealFrames)
     TimerManager timers;
     EXPECT_NE(timers.GetTimerPeriod(), 0u) << "multimedia timer capabilities expected";
     EXPECT_EQ(timers.GetFrameTimer()->IsHighResolution(), timers.GetTimerPeriod() == 0);
-    timers.Update();
+    const Reference clock(!timers.GetFrameTimer()->IsHighResolution());
+    auto update = [&] { return Around(clock, [&] { timers.Update(); }); };
+    Moment last = update();
+    // A stall: 0.1 s at most.
     Sleep(250);
-    timers.Update();
-    EXPECT_FLOAT_EQ(timers.frameTime, 0.1f); // a stall counts as 0.1
+    Moment next = update();
+    EXPECT_FLOAT_EQ(timers.frameTime, 0.1f);
+    EXPECT_TRUE(FrameTimeFits(timers.frameTime, Between(clock, last, next)));
+    // A frame of its own length, and one read at once after it.
     Sleep(40);
-    timers.Update();
-    EXPECT_GE(timers.frameTime, 0.035f);
-    EXPECT_LT(timers.frameTime, 0.1f);
-    timers.Update();
-    EXPECT_GE(timers.frameTime, 0.001f);
-    EXPECT_LT(timers.frameTime, 0.03f);
+    last = next;
+    next = update();
+    EXPECT_TRUE(FrameTimeFits(timers.frameTime, Between(clock, last, next)));
+    last = next;
+    next = update();
+    EXPECT_TRUE(FrameTimeFits(timers.frameTime, Between(clock, last, next)));
 }
 
 TEST(Timer, PauseDoesNotCount)
 {
     for (bool highResolution : {false, true}) {
         SCOPED_TRACE(highResolution ? "performance counter" : "millisecond clock");
-        Timer timer(1.0f, highResolution);
-        EXPECT_EQ(timer.IsHighResolution(), highResolution);
+        const Reference clock(!highResolution);
+        Timer* made = nullptr;
+        const Moment start = Around(clock, [&] { made = new Timer(1.0f, highResolution); });
+        std::unique_ptr<Timer> timer(made);
+        EXPECT_EQ(timer->IsHighResolution(), highResolution);
         Sleep(100);
-        timer.SetPaused(true);
-        const float before = timer.GetTime();
-        EXPECT_NEAR(before, 1.1f, kSlack);
+        const Moment paused = Around(clock, [&] { timer->SetPaused(true); });
+        const float before = timer->GetTime();
+        EXPECT_TRUE(TimeFits(before, 1.0, 1.0, Between(clock, start, paused)));
         Sleep(300);
-        EXPECT_FLOAT_EQ(timer.GetTime(), before);
-        timer.SetPaused(true); // unchanged: keeps the first pause point
-        EXPECT_FLOAT_EQ(timer.GetTime(), before);
-        timer.SetPaused(false);
+        EXPECT_FLOAT_EQ(timer->GetTime(), before);
+        timer->SetPaused(true); // unchanged: keeps the first pause point
+        EXPECT_FLOAT_EQ(timer->GetTime(), before);
+        const Moment resumed = Around(clock, [&] { timer->SetPaused(false); });
         Sleep(100);
-        EXPECT_NEAR(timer.GetTime(), before + 0.1f, kSlack);
-        EXPECT_FALSE(timer.IsPaused());
+        float after = 0;
+        const Moment read = Around(clock, [&] { after = timer->GetTime(); });
+        EXPECT_TRUE(TimeFits(after, before, 1.0, Between(clock, resumed, read)));
+        EXPECT_FALSE(timer->IsPaused());
     }
 }
 
@@ -117,30 +219,37 @@ TEST(Timer, SetTimeWithSpeed)
 {
     for (bool highResolution : {false, true}) {
         SCOPED_TRACE(highResolution ? "performance counter" : "millisecond clock");
+        const Reference clock(!highResolution);
         Timer timer(0.0f, highResolution);
         timer.SetSpeed(2.0f);
         timer.SetPaused(true);
-        timer.SetTime(10.0f);
+        const Moment set = Around(clock, [&] { timer.SetTime(10.0f); });
         EXPECT_FALSE(timer.IsPaused());
-        EXPECT_NEAR(timer.GetTime(), 10.0f, 0.01f);
+        float now = 0;
+        Moment read = Around(clock, [&] { now = timer.GetTime(); });
+        EXPECT_TRUE(TimeFits(now, 10.0, 2.0, Between(clock, set, read)));
         Sleep(200);
-        EXPECT_NEAR(timer.GetTime(), 10.4f, 2 * kSlack);
+        read = Around(clock, [&] { now = timer.GetTime(); });
+        EXPECT_TRUE(TimeFits(now, 10.0, 2.0, Between(clock, set, read)));
     }
 }
 
 TEST(Timer, SpeedZeroStandsStill)
 {
     for (bool highResolution : {false, true}) {
+        SCOPED_TRACE(highResolution ? "performance counter" : "millisecond clock");
+        const Reference clock(!highResolution);
         Timer timer(3.0f, highResolution);
         timer.SetSpeed(0.0f);
-        timer.SetTime(5.0f);
+        const Moment set = Around(clock, [&] { timer.SetTime(5.0f); });
         EXPECT_EQ(timer.GetTime(), 0.0f);
         Sleep(50);
         EXPECT_EQ(timer.GetTime(), 0.0f);
         // Restarted at zero: once running again it counts from there.
         timer.SetSpeed(1.0f);
-        EXPECT_GE(timer.GetTime(), 0.0f);
-        EXPECT_LT(timer.GetTime(), 0.5f);
+        float now = 0;
+        const Moment read = Around(clock, [&] { now = timer.GetTime(); });
+        EXPECT_TRUE(TimeFits(now, 0.0, 1.0, Between(clock, set, read)));
     }
 }
 
