@@ -6,6 +6,7 @@
 #include "PlayTestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -108,19 +109,23 @@ protected:
         ASSERT_TRUE(player->ClickMainMenu(0));
         ASSERT_NO_FATAL_FAILURE(Expect("window_start_game"));
         ASSERT_EQ(player->PlayTheFirstChoices(60), "");
-        // Carriages roll in and the first pieces ride the path: played until
-        // the path's left stretch is seen to change from one screenshot to
-        // one a second later (pieces riding down it; 3 s on an idle machine).
+        // The level plays a while: its path's introduction (a spark along
+        // the path), the carriage and the first pieces rolling in. Played
+        // until the path's left stretch has changed between screenshots a
+        // second apart three times in a row (3 to 4 s on an idle machine).
         TestSupport::Screenshot before;
         DWORD beforeAt = 0;
-        ASSERT_TRUE(player->WaitFor("pieces riding", [&] {
+        int moving = 0;
+        ASSERT_TRUE(player->WaitFor("the level playing", [&] {
             if (!before.rgb.empty() && Player::Since(beforeAt) < 1)
                 return false;
-            const bool moved = !before.rgb.empty() && player->Changed(before, 0, 20, 55, 520) > 0.01;
+            if (!before.rgb.empty())
+                moving = player->Changed(before, 0, 20, 55, 520) > 0.01 ? moving + 1 : 0;
             before = player->shot;
             beforeAt = GetTickCount();
-            return moved;
+            return moving >= 3;
         }, 60));
+        std::printf("[play] the level played for %.1f s\n", player->waited);
         ASSERT_EQ(player->LeaveTheLevelAndExit(60), "") << "did not show";
         DWORD code = 0;
         ASSERT_TRUE(runner->WaitForExit(&code));

@@ -276,16 +276,21 @@ protected:
                 return player->Share(p.colour, ax - 14, ay + 2, 12, 12) > 0.5;
             }, 5);
             if (!held) {
+                std::printf("[play] piece %zu not in the hand after %.1f s\n", i, player->waited);
                 // Missed (the piece rode on): anything in the hand goes back.
                 ASSERT_TRUE(player->run.Host("xdotool click 3"));
                 continue;
             }
+            const double picked = player->waited;
             const TestSupport::Screenshot before = player->shot;
             Click(p.slotX, p.slotY);
             if (player->WaitFor("put", [&] { return StarsChanged(before); }, kPutSeconds)) {
                 placed[i] = true;
                 *lastPut = GetTickCount();
+                std::printf("[play] piece %zu seen in the hand after %.1f s, put after %.1f s\n", i, picked,
+                            player->waited);
             } else {
+                std::printf("[play] piece %zu not put in %.0f s\n", i, kPutSeconds);
                 // Not put: the piece still in the hand goes back to the path.
                 ASSERT_TRUE(player->run.Host("xdotool click 3"));
             }
@@ -348,8 +353,20 @@ TEST(Desktop, ARunPastItsTimeLimitLeavesNoProgramBehind)
     // The copy is up and has started its child within 4 s on an idle
     // machine; the limit leaves it three times that and more.
     const DWORD start = GetTickCount();
+    FILETIME launched;
+    GetSystemTimeAsFileTime(&launched);
     EXPECT_FALSE(TestSupport::RunInVirtualDesktop("pelloria_left_behind", 640, 480, "LeftBehind.*", 20000));
     std::printf("[play] the run past its limit returned after %.1f s\n", Player::Since(start));
+    WIN32_FILE_ATTRIBUTE_DATA written = {};
+    if (GetFileAttributesExA(LeftBehindFile().c_str(), GetFileExInfoStandard, &written)) {
+        ULARGE_INTEGER at, began;
+        at.LowPart = written.ftLastWriteTime.dwLowDateTime;
+        at.HighPart = written.ftLastWriteTime.dwHighDateTime;
+        began.LowPart = launched.dwLowDateTime;
+        began.HighPart = launched.dwHighDateTime;
+        std::printf("[play] the copy had started its child %.1f s into the run\n",
+                    (at.QuadPart - began.QuadPart) / 1e7);
+    }
     const std::vector<unsigned char> bytes = TestSupport::ReadFileBytes(LeftBehindFile());
     unsigned long copy = 0, child = 0;
     ASSERT_EQ(std::sscanf(std::string(bytes.begin(), bytes.end()).c_str(), "%lu %lu", &copy, &child), 2)
