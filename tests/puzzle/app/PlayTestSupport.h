@@ -426,15 +426,16 @@ public:
         return *hi >= 0;
     }
     // A white text that stands whole in a GUI band, centred on the band's
-    // middle: drawn opaque (some pixels pure white, which a text still
-    // fading in has none of) and, for one that is printed letter by letter
-    // from the left edge of its whole line's place, complete (a part of the
-    // line is not centred). Its width (tolerance 30) in *inkWidth.
+    // middle: drawn opaque (the cores of its strokes exactly white, which a
+    // text still fading in, at 0.99 of its alpha, has none of: its width then
+    // may still lack an edge pixel) and, for one that is printed letter by
+    // letter from the left edge of its whole line's place, complete (a part
+    // of the line is not centred). Its width (tolerance 30) in *inkWidth.
     bool ShowsWholeCentredText(float x, float y, float w, float h, int* inkWidth = nullptr) const
     {
         const Rgb8 white = {255, 255, 255};
         int lo, hi, coreLo, coreHi;
-        if (!InkSpan(white, x, y, w, h, 30, &lo, &hi) || !InkSpan(white, x, y, w, h, 4, &coreLo, &coreHi))
+        if (!InkSpan(white, x, y, w, h, 30, &lo, &hi) || !InkSpan(white, x, y, w, h, 0, &coreLo, &coreHi))
             return false;
         if (inkWidth)
             *inkWidth = hi - lo + 1;

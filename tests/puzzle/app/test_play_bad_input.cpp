@@ -142,13 +142,14 @@ TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst
     ASSERT_TRUE(player.WaitForScreen("window_main_menu"));
     ASSERT_TRUE(player.ClickMainMenu(0));
     ASSERT_TRUE(player.WaitForScreen("window_start_game"));
-    // The window's controls stand drawn whole once its play button takes
-    // input.
-    ASSERT_TRUE(player.PointAtPlay());
-    // The window shows theme 0 as chosen and leaves the file alone.
+    // The window shows theme 0 as chosen, its band drawn as the window's
+    // controls fade in (0.65 s of the game's clock), and leaves the file
+    // alone.
     const S::Panel* start = S::FindPanel("window_start_game");
     const float band = S::kItemSize * S::kItemBand;
-    EXPECT_GT(player.Share(S::kChecked, start->x + S::kItemLeft, start->y + S::kThemeRowY, S::kItemSize, band), 0.3);
+    EXPECT_TRUE(player.WaitFor("theme 0 chosen", [&] {
+        return player.Share(S::kChecked, start->x + S::kItemLeft, start->y + S::kThemeRowY, S::kItemSize, band) > 0.3;
+    }, 10));
     {
         PlayerFiles f;
         ASSERT_NE(f.profiles.GetCurrentPuzzleProfile(), nullptr);
