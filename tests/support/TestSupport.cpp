@@ -165,17 +165,51 @@ bool LaunchInVirtualDesktop(const std::string& name, uint32_t width, uint32_t he
                           std::to_string(height) + " \"" + exe + "\" " + arguments + " " + kDesktopFlag;
     std::vector<char> line(command.begin(), command.end());
     line.push_back(0);
+    // The run is one job: explorer, the copy it starts and whatever that
+    // starts (the game) are its processes, so a run that is ended ends whole,
+    // and so does one whose test program dies first (the job's last handle
+    // closes with it). explorer starts suspended, so nothing runs outside it.
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (!job)
+        return false;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     std::fflush(stdout);
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits)) ||
+        !CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(job);
         return false;
-    const DWORD waited = WaitForSingleObject(pi.hProcess, timeoutMs);
-    if (waited != WAIT_OBJECT_0)
+    }
+    if (!AssignProcessToJobObject(job, pi.hProcess)) {
+        std::printf("[desktop] explorer could not be put into a job (error %lu)\n", GetLastError());
         TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        CloseHandle(job);
+        return false;
+    }
+    ResumeThread(pi.hThread);
+    const DWORD waited = WaitForSingleObject(pi.hProcess, timeoutMs);
+    if (waited != WAIT_OBJECT_0) {
+        std::printf("[desktop] %s ran past its %.0f s: ended with everything it started\n", name.c_str(),
+                    timeoutMs / 1000.0);
+        std::fflush(stdout);
+    }
+    // Also after a normal end: a program the copy left running goes too.
+    TerminateJobObject(job, 1);
+    // Ended processes take a moment to go; the caller may look for them.
+    const DWORD start = GetTickCount();
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    while (QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
+                                     nullptr) &&
+           accounting.ActiveProcesses > 0 && GetTickCount() - start < 10000)
+        Sleep(20);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    CloseHandle(job);
     return waited == WAIT_OBJECT_0;
 }
 

@@ -32,7 +32,10 @@ void* PatchImport(const char* dll, const char* function, void* replacement);
 // (explorer /desktop=name,WxH), limited to the tests matching filter, and
 // waits for it; true when at least one test ran and none failed. The copy's
 // output joins this program's. InVirtualDesktop is true inside such a copy.
-// The copy is ended after timeoutMs (the tests then count as failed).
+// The run is one job: after timeoutMs it is ended whole (the tests then count
+// as failed), explorer, the copy and every program the copy started, and
+// whatever of it is left when it ends goes too; the call returns once they
+// have gone.
 bool RunInVirtualDesktop(const std::string& name, uint32_t width, uint32_t height, const std::string& filter,
                          uint32_t timeoutMs = 300000);
 bool InVirtualDesktop();

@@ -2,12 +2,15 @@
 // Playing the real program from a test: the game's window found by its title,
 // its client area mapped to GUI units (800 x 600, y up), screenshots that tell
 // the screens apart by the signature colours of tools/content/Screens.h, and
-// real input through xdotool. Every wait polls with a time limit and keeps the
-// last screenshot (written beside the program as "last_<name>.ppm").
+// real input through xdotool. Every wait polls a condition against a deadline
+// in seconds and keeps the last screenshot (written beside the program as
+// "last_<name>.ppm"); input goes to a control only once it shows that it takes
+// it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -31,7 +34,7 @@ inline void PanelPoint(const char* window, float x, float y, float* gx, float* g
 }
 
 // The centre of button i of n of a question or notice (GUI units).
-inline void DialogButton(const char* window, int i, int n, float* gx, float* gy)
+inline void DialogButton(const char* window, int i, int n, float* gx, float* gy, float* width = nullptr)
 {
     namespace S = Content::Screens;
     const S::Panel* p = S::FindPanel(window);
@@ -40,6 +43,8 @@ inline void DialogButton(const char* window, int i, int n, float* gx, float* gy)
     const float x = n == 1 ? (p->width - w) / 2 : m + i * (w + m);
     *gx = p->x + x + w / 2;
     *gy = p->y + S::kDialogButtonY + S::kButtonHeight / 2;
+    if (width)
+        *width = w;
 }
 
 class Player {
@@ -125,21 +130,29 @@ public:
                      Content::Screens::kHudBarHeight - 12) > 0.6;
     }
 
-    // Screenshots until the condition holds; false after the limit (the last
-    // screenshot is kept under the name).
+    // Screenshots until the condition holds; false after the deadline (the
+    // last screenshot is kept under the name). waited holds the seconds the
+    // wait took, for the phase times a test prints.
     bool WaitFor(const std::string& name, const std::function<bool()>& condition, double seconds = 30)
     {
         const DWORD start = GetTickCount();
         for (;;) {
-            if (Shoot() && condition())
+            // The deadline is read before the screenshot: a screenshot that
+            // takes long on a loaded machine still gets its look.
+            const bool last = Since(start) > seconds;
+            if (Shoot() && condition()) {
+                waited = Since(start);
                 return true;
-            if (GetTickCount() - start > seconds * 1000) {
+            }
+            if (last) {
+                waited = Since(start);
                 Keep(name);
                 return false;
             }
-            TestSupport::ProgramRunner::Pump(150);
+            TestSupport::ProgramRunner::Pump(50);
         }
     }
+    static double Since(DWORD start) { return (GetTickCount() - start) / 1000.0; }
     bool WaitForScreen(const char* window, double seconds = 30)
     {
         return WaitFor(window, [&] { return Shows(window); }, seconds);
@@ -149,14 +162,35 @@ public:
     {
         return run.Host("xdotool mousemove --window " + id + " " + std::to_string(X(gx)) + " " + std::to_string(Y(gy)));
     }
-    // A press and a release over a GUI point, a frame or more apart.
+    // A press and a release over a GUI point, a frame or more apart: for
+    // what has no sign of taking input (items, rows, pieces, slots).
     bool Click(float gx, float gy)
     {
-        return Move(gx, gy) && Pause(120) &&
-               run.Host("xdotool mousedown 1 sleep 0.12 mouseup 1");
+        return Move(gx, gy) && Pause(120) && Press();
     }
-    // Clicks on a point of a window's panel, on button i of n of a question
-    // or notice, on the main menu's button i (from the top), on item i of a
+    bool Press() { return run.Host("xdotool mousedown 1 sleep 0.12 mouseup 1"); }
+
+    // A menu button (the "menu_button" art of tools/content/WindowArt.cpp)
+    // draws its pointer-over face only while it is visible, enabled and
+    // reading the pointer: the sign that a press now reaches it. That face
+    // halfway up, left of the centred caption, is the mix of the state's top
+    // and bottom colours; drawn whole only once the button has faded in.
+    static constexpr Rgb8 kButtonOverFace = {61, 150, 171};
+    bool ShowsButtonOver(float gx, float gy, float width) const
+    {
+        return Share(kButtonOverFace, gx - width / 2 + 5, gy - 5, 10, 10, 16) > 0.6;
+    }
+    // The pointer onto a button (centre and width in GUI units), then a
+    // press once the button shows it is under the pointer. Pointed at and
+    // waited for once, pressed once: an action is never doubled.
+    bool ClickButton(float gx, float gy, float width, double seconds = 30)
+    {
+        return Move(gx, gy) &&
+               WaitFor("button", [&] { return ShowsButtonOver(gx, gy, width); }, seconds) && Press();
+    }
+    // Clicks on a point of a window's panel; on a button of a panel (its
+    // centre in panel coordinates); on button i of n of a question or
+    // notice; on the main menu's button i (from the top); on item i of a
     // start-game row.
     bool ClickPanel(const char* window, float x, float y)
     {
@@ -164,17 +198,24 @@ public:
         PanelPoint(window, x, y, &gx, &gy);
         return Click(gx, gy);
     }
-    bool ClickDialog(const char* window, int i, int n)
+    bool ClickPanelButton(const char* window, float x, float y, float width)
     {
         float gx, gy;
-        DialogButton(window, i, n, &gx, &gy);
-        return Click(gx, gy);
+        PanelPoint(window, x, y, &gx, &gy);
+        return ClickButton(gx, gy, width);
+    }
+    bool ClickDialog(const char* window, int i, int n)
+    {
+        float gx, gy, width;
+        DialogButton(window, i, n, &gx, &gy, &width);
+        return ClickButton(gx, gy, width);
     }
     bool ClickMainMenu(int i)
     {
         namespace S = Content::Screens;
-        return ClickPanel("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
-                          S::kMainMenuButtonTopY - i * S::kMainMenuButtonPitch + S::kButtonHeight / 2);
+        return ClickPanelButton("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
+                                S::kMainMenuButtonTopY - i * S::kMainMenuButtonPitch + S::kButtonHeight / 2,
+                                S::kMainMenuButtonWidth);
     }
     bool ClickItem(float rowY, int i)
     {
@@ -182,28 +223,64 @@ public:
         return ClickPanel("window_start_game", S::kItemLeft + i * S::kItemPitch + S::kItemSize / 2,
                           rowY + S::kItemSize / 2);
     }
+    // The start-game window's play button, pointed at until it takes input.
+    bool PointAtPlay(double seconds = 30)
+    {
+        namespace S = Content::Screens;
+        float gx, gy;
+        PanelPoint("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
+                   S::kStartButtonY + S::kButtonHeight / 2, &gx, &gy);
+        return Move(gx, gy) &&
+               WaitFor("play button", [&] { return ShowsButtonOver(gx, gy, S::kStartButtonWidth); }, seconds);
+    }
+    bool ClickPlay()
+    {
+        namespace S = Content::Screens;
+        return ClickPanelButton("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
+                                S::kStartButtonY + S::kButtonHeight / 2, S::kStartButtonWidth);
+    }
     // On the start-game window: the first theme, picture, puzzle and size,
-    // then play. Empty once the play screen shows, else what failed.
+    // then play. Empty once the play screen shows, else what failed. The
+    // items have no sign of taking input of their own: the play button's
+    // comes first, and the window's controls all fade in together.
     std::string PlayTheFirstChoices(double seconds = 30)
     {
         namespace S = Content::Screens;
+        if (!PointAtPlay(seconds))
+            return "the play button";
         if (!ClickItem(S::kThemeRowY, 0) || !ClickItem(S::kPictureRowY, 0) || !ClickItem(S::kPuzzleRowY, 0) ||
-            !ClickPanel("window_start_game", S::kSizeBoxX + S::kSizeBoxSize / 2, S::kSizeBoxTopY + S::kSizeBoxSize / 2) ||
-            !ClickPanel("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
-                        S::kStartButtonY + S::kButtonHeight / 2))
+            !ClickPanel("window_start_game", S::kSizeBoxX + S::kSizeBoxSize / 2, S::kSizeBoxTopY + S::kSizeBoxSize / 2))
             return "a click on the start-game window";
+        if (!ClickPlay())
+            return "a click on play";
         return WaitFor("play", [&] { return ShowsPlay(); }, seconds) ? std::string() : "play";
     }
-    // From a level in play: Esc, leave and confirm, then the main menu's
-    // exit, confirmed. Empty once the last answer is clicked, else the
-    // screen that did not show.
+    // Sends a key until a screen shows: for a key the screen in play reads
+    // only while it is active (Escape for the in-game menu, Space for the
+    // pause), which the screen it brings up makes it no longer be, so a key
+    // sent again before that screen is seen does nothing more. Each round
+    // waits `round` seconds for the screen.
+    bool KeyUntil(const std::string& key, const char* window, double seconds = 30, double round = 3)
+    {
+        const DWORD start = GetTickCount();
+        do {
+            if (!Key(key))
+                return false;
+            if (WaitForScreen(window, round))
+                return true;
+        } while (Since(start) < seconds);
+        return false;
+    }
+    // From a level in play: Esc until the in-game menu shows, leave and
+    // confirm, then the main menu's exit, confirmed. Empty once the last
+    // answer is clicked, else the screen that did not show.
     std::string LeaveTheLevelAndExit(double seconds = 30)
     {
         namespace S = Content::Screens;
-        if (!Key("Escape") || !WaitForScreen("window_game_logic_menu", seconds))
+        if (!KeyUntil("Escape", "window_game_logic_menu", seconds))
             return "window_game_logic_menu";
-        if (!ClickPanel("window_game_logic_menu", S::kGameMenuButtonX + S::kGameMenuButtonWidth / 2,
-                        S::kGameMenuButtonY[0] + S::kButtonHeight / 2) ||
+        if (!ClickPanelButton("window_game_logic_menu", S::kGameMenuButtonX + S::kGameMenuButtonWidth / 2,
+                              S::kGameMenuButtonY[0] + S::kButtonHeight / 2, S::kGameMenuButtonWidth) ||
             !WaitForScreen("window_game_logic_menu_exit", seconds))
             return "window_game_logic_menu_exit";
         if (!ClickDialog("window_game_logic_menu_exit", 1, 2) || !WaitForScreen("window_main_menu", seconds))
@@ -213,16 +290,99 @@ public:
         return ClickDialog("window_exit", 1, 2) ? std::string() : "a click on window_exit";
     }
     bool Key(const std::string& keys) { return run.Host("xdotool key --delay 80 " + keys); }
-    bool Type(const std::string& text) { return run.Host("xdotool type --delay 300 '" + text + "'"); }
-    bool Hold(const std::string& what, unsigned ms)
+
+    // The name field of a name window (welcome, new and rename player): a
+    // line of cream letters and, in an active field, a "_" cursor after them
+    // that blinks (0.4 s on, 0.4 s off). The letters all have ink in a band
+    // above the cursor's line; the cursor lies on a line below the baseline.
+    static constexpr Rgb8 kFieldInk = {255, 242, 204};
+    void FieldCorner(const char* window, float* x, float* y) const
     {
-        return run.Host("xdotool mousedown " + what + " sleep " + std::to_string(ms / 1000.0) + " mouseup " + what,
-                        ms + 20000);
+        const Content::Screens::Panel* p = Content::Screens::FindPanel(window);
+        *x = p->x + 40;
+        *y = p->y + p->height - Content::Screens::kNameFieldDrop;
     }
+    // The right edge (window pixels) of the field's letters; -1 for none.
+    int FieldTextRight(const char* window) const
+    {
+        float x, y;
+        FieldCorner(window, &x, &y);
+        int lo, hi;
+        return InkSpan(kFieldInk, x + 4, y + kLetterBandLow, 352, kLetterBandHigh - kLetterBandLow, 60, &lo, &hi)
+                   ? hi
+                   : -1;
+    }
+    // The cursor: ink on its line right of the letters.
+    bool FieldCursorShows(const char* window) const
+    {
+        float x, y;
+        FieldCorner(window, &x, &y);
+        const int right = FieldTextRight(window);
+        int lo, hi;
+        return InkSpan(kFieldInk, x + 4, y + kCursorBandLow, 352, kCursorBandHigh - kCursorBandLow, 60, &lo, &hi) &&
+               hi > right + 1;
+    }
+    // Types a name into the field of a name window: first the field is
+    // waited for until it takes keys (its cursor blinks only then), then one
+    // key a host line, each waited for until the letters have grown: the
+    // program takes one typed key a frame, and a key pressed on the frame's
+    // heels would be lost to a long frame. Empty when the field shows the
+    // whole name, else what did not show.
+    std::string TypeName(const char* window, const std::string& name, double seconds = 10)
+    {
+        const DWORD start = GetTickCount();
+        if (!WaitFor("name field", [&] { return FieldCursorShows(window); }, seconds))
+            return "the field's cursor";
+        int right = FieldTextRight(window);
+        for (char c : name) {
+            const std::string key(1, c);
+            if (!run.Host("xdotool type --delay 0 '" + key + "'"))
+                return "typing " + key;
+            int now = right;
+            if (!WaitFor("typed", [&] { return (now = FieldTextRight(window)) > right; }, seconds))
+                return "the letter " + key + " of " + name;
+            right = now;
+        }
+        std::printf("[play] \"%s\" typed in %.2f s\n", name.c_str(), Since(start));
+        return std::string();
+    }
+    // Backspaces until the field holds nothing but its cursor, each waited
+    // for until the letters have shrunk. Empty once the field is empty.
+    std::string ClearName(const char* window, double seconds = 10)
+    {
+        if (!WaitFor("name field", [&] { return FieldCursorShows(window); }, seconds))
+            return "the field's cursor";
+        for (int right = FieldTextRight(window); right >= 0;) {
+            if (!Key("BackSpace"))
+                return "a BackSpace";
+            int now = right;
+            if (!WaitFor("erased", [&] { return (now = FieldTextRight(window)) < right; }, seconds))
+                return "a letter erased";
+            right = now;
+        }
+        return std::string();
+    }
+
+    // The right button pressed (mousedown) and released: a "hold" lasts
+    // from one to the other, as long as the caller waits between them.
+    bool RightDown() { return run.Host("xdotool mousedown 3"); }
+    bool RightUp() { return run.Host("xdotool mouseup 3"); }
     bool Pause(unsigned ms)
     {
         TestSupport::ProgramRunner::Pump(ms);
         return true;
+    }
+    // The share of the pixels of a GUI rectangle that differ between an
+    // earlier screenshot and the last one.
+    double Changed(const TestSupport::Screenshot& before, float x, float y, float w, float h) const
+    {
+        if (before.width != shot.width || before.height != shot.height)
+            return 1;
+        int changed = 0, all = 0;
+        for (int py = std::max(0, Y(y + h)); py < std::min(shot.height, Y(y)); py += 2)
+            for (int px = std::max(0, X(x)); px < std::min(shot.width, X(x + w)); ++px, ++all)
+                changed += !std::equal(before.Pixel(px, py), before.Pixel(px, py) + 3, shot.Pixel(px, py));
+        return all ? double(changed) / all : 0;
     }
     // The centre of the pixels of a colour inside a GUI rectangle (GUI
     // units); false when fewer than minimum pixels have it.
@@ -248,15 +408,51 @@ public:
     // a GUI band: the width of a line of text in that colour.
     int InkWidth(const Rgb8& c, float x, float y, float w, float h, int tolerance = 40) const
     {
-        int lo = 1 << 30, hi = -1;
+        int lo, hi;
+        return InkSpan(c, x, y, w, h, tolerance, &lo, &hi) ? hi - lo + 1 : 0;
+    }
+    // The leftmost and rightmost window columns of those pixels; false when
+    // there are none.
+    bool InkSpan(const Rgb8& c, float x, float y, float w, float h, int tolerance, int* lo, int* hi) const
+    {
+        *lo = 1 << 30;
+        *hi = -1;
         for (int py = std::max(0, Y(y + h)); py < std::min(shot.height, Y(y)); ++py)
             for (int px = std::max(0, X(x)); px < std::min(shot.width, X(x + w)); ++px)
                 if (Near(shot.Pixel(px, py), c, tolerance)) {
-                    lo = std::min(lo, px);
-                    hi = std::max(hi, px);
+                    *lo = std::min(*lo, px);
+                    *hi = std::max(*hi, px);
                 }
-        return hi < 0 ? 0 : hi - lo + 1;
+        return *hi >= 0;
     }
+    // A white text that stands whole in a GUI band, centred on the band's
+    // middle: drawn opaque (the cores of its strokes exactly white, which a
+    // text still fading in, at 0.99 of its alpha, has none of: its width then
+    // may still lack an edge pixel) and, for one that is printed letter by
+    // letter from the left edge of its whole line's place, complete (a part
+    // of the line is not centred). Its width (tolerance 30) in *inkWidth.
+    bool ShowsWholeCentredText(float x, float y, float w, float h, int* inkWidth = nullptr) const
+    {
+        const Rgb8 white = {255, 255, 255};
+        int lo, hi, coreLo, coreHi;
+        if (!InkSpan(white, x, y, w, h, 30, &lo, &hi) || !InkSpan(white, x, y, w, h, 0, &coreLo, &coreHi))
+            return false;
+        if (inkWidth)
+            *inkWidth = hi - lo + 1;
+        const int middle = (X(x) + X(x + w)) / 2;
+        return std::abs((lo + hi) / 2 - middle) <= kCentredSlack;
+    }
+
+    // At 1024 x 768 (window pixels): the whole greeting's ink is centred
+    // within 3 px (measured; a button's caption within 1 px), the greeting
+    // one letter short of it ("!" is 24 px wide at its size) about 12 px off.
+    static constexpr int kCentredSlack = 5;
+    // The name field's bands in GUI units above its lower edge: the letters'
+    // (above the baseline, below the x-height) and the cursor's line, with a
+    // window pixel or two to spare each way at 1024 x 768 (measured; the
+    // descenders of "p" reach the cursor's line, left of the letters' end).
+    static constexpr float kLetterBandLow = 18, kLetterBandHigh = 24;
+    static constexpr float kCursorBandLow = 10, kCursorBandHigh = 15;
 
     TestSupport::ProgramRunner& run;
     TestSupport::Screenshot shot;
@@ -264,6 +460,7 @@ public:
     HWND hwnd = nullptr;
     int offsetX = 0, offsetY = 0, width = 1024, height = 768;
     int shots = 0;
+    double waited = 0;
 };
 
 } // namespace PlayTest

@@ -98,7 +98,7 @@ TEST(Desktop, BadInputTestsRunInsideAVirtualDesktop)
 
 TEST_F(BadInput, AStartGameItemWithoutItsLockStopsTheGameNamingTheKey)
 {
-    Prepare("bad_lock", [](Content::ContentSet& set) {
+    ASSERT_NO_FATAL_FAILURE(Prepare("bad_lock", [](Content::ContentSet& set) {
         const std::string path = "data\\ui\\windows\\window_start_game.xml";
         const std::vector<uint8_t>* bytes = set.Find(path);
         ASSERT_NE(bytes, nullptr);
@@ -107,7 +107,7 @@ TEST_F(BadInput, AStartGameItemWithoutItsLockStopsTheGameNamingTheKey)
         ASSERT_NE(at, std::string::npos);
         xml.erase(at, xml.find("/>", at) + 2 - at);
         set.AddText(path, xml);
-    });
+    }));
     ASSERT_TRUE(runner->Start()) << runner->Error();
     HWND box = nullptr;
     const DWORD start = GetTickCount();
@@ -127,7 +127,7 @@ TEST_F(BadInput, AStartGameItemWithoutItsLockStopsTheGameNamingTheKey)
 
 TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst)
 {
-    Prepare("bad_choice", GameTest::WithoutLogos);
+    ASSERT_NO_FATAL_FAILURE(Prepare("bad_choice", GameTest::WithoutLogos));
     // A player whose file selects theme 7 of 3.
     ASSERT_FALSE(PutCurrentPlayer(L"Tess", [](Puzzle::Profile& p) { p.SetSelectedTheme(7); }).empty());
     ASSERT_TRUE(runner->Start()) << runner->Error();
@@ -140,23 +140,22 @@ TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst
         return player.Shows("window_game_loading") || player.Shows("window_main_menu");
     }));
     ASSERT_TRUE(player.WaitForScreen("window_main_menu"));
-    const S::Panel* menu = S::FindPanel("window_main_menu");
-    ASSERT_TRUE(player.Click(menu->x + S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
-                             menu->y + S::kMainMenuButtonTopY + S::kButtonHeight / 2));
+    ASSERT_TRUE(player.ClickMainMenu(0));
     ASSERT_TRUE(player.WaitForScreen("window_start_game"));
-    player.Pause(800);
-    ASSERT_TRUE(player.Shoot());
-    // The window shows theme 0 as chosen and leaves the file alone.
+    // The window shows theme 0 as chosen, its band drawn as the window's
+    // controls fade in (0.65 s of the game's clock), and leaves the file
+    // alone.
     const S::Panel* start = S::FindPanel("window_start_game");
     const float band = S::kItemSize * S::kItemBand;
-    EXPECT_GT(player.Share(S::kChecked, start->x + S::kItemLeft, start->y + S::kThemeRowY, S::kItemSize, band), 0.3);
+    EXPECT_TRUE(player.WaitFor("theme 0 chosen", [&] {
+        return player.Share(S::kChecked, start->x + S::kItemLeft, start->y + S::kThemeRowY, S::kItemSize, band) > 0.3;
+    }, 10));
     {
         PlayerFiles f;
         ASSERT_NE(f.profiles.GetCurrentPuzzleProfile(), nullptr);
         EXPECT_EQ(f.profiles.GetCurrentPuzzleProfile()->GetSelectedTheme(), 7u);
     }
-    ASSERT_TRUE(player.Click(start->x + S::kStartPlayX + S::kStartButtonWidth / 2,
-                             start->y + S::kStartButtonY + S::kButtonHeight / 2));
+    ASSERT_TRUE(player.ClickPlay());
     ASSERT_TRUE(player.WaitFor("play", [&] { return player.ShowsPlay(); }));
     ASSERT_TRUE(runner->SendKeys(player.id, "alt+F4"));
     DWORD code = 0;
@@ -167,7 +166,7 @@ TEST_F(BadInput, NoLogosAreSkippedAndAChoiceBeyondTheCatalogueIsPlayedAsTheFirst
 
 TEST_F(BadInput, PlayerFilesWithBytesAfterTheirFieldsKeepTheirDataAndACutListIsKeptAside)
 {
-    Prepare("bad_player_files", GameTest::WithoutLogos);
+    ASSERT_NO_FATAL_FAILURE(Prepare("bad_player_files", GameTest::WithoutLogos));
     const std::string list = PlayerFolder() + "\\profiles.pmf", scores = PlayerFolder() + "\\high_scores.hsf";
     // The program's own files, each with sixteen bytes more after its last
     // field and the length field raised to match: padded, not refused.

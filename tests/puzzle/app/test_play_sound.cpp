@@ -92,20 +92,26 @@ protected:
         Player player(*runner);
         ASSERT_TRUE(player.Attach());
         ASSERT_TRUE(player.WaitForScreen("window_welcome", 40));
-        ASSERT_TRUE(player.Type("Sam"));
+        ASSERT_EQ(player.TypeName("window_welcome", "Sam"), "") << "did not show";
         ASSERT_TRUE(player.Key("Return"));
         ASSERT_TRUE(player.WaitForScreen("window_main_menu"));
-        player.Pause(1500);
-        const S::Panel* menu = S::FindPanel("window_main_menu");
-        ASSERT_TRUE(player.Click(menu->x + S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
-                                 menu->y + S::kMainMenuButtonTopY - 2 * S::kMainMenuButtonPitch + S::kButtonHeight / 2));
+        ASSERT_TRUE(player.ClickMainMenu(2));
         ASSERT_TRUE(player.WaitForScreen("window_profiles"));
-        player.Pause(1500);
-        const S::Panel* list = S::FindPanel("window_profiles");
-        ASSERT_TRUE(player.Click(list->x + S::kProfileDoneX + S::kProfileDoneWidth / 2,
-                                 list->y + S::kProfileDoneY + S::kButtonHeight / 2));
+        ASSERT_TRUE(player.ClickPanelButton("window_profiles", S::kProfileDoneX + S::kProfileDoneWidth / 2,
+                                            S::kProfileDoneY + S::kButtonHeight / 2, S::kProfileDoneWidth));
         ASSERT_TRUE(player.WaitForScreen("window_main_menu"));
-        player.Pause(2000);
+        // The last cue, the main menu's appearance, starts with its panel;
+        // the buttons have faded in whole 0.55 s of the game's clock later,
+        // by when it has long been played into the device.
+        {
+            float gx, gy;
+            PanelPoint("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
+                       S::kMainMenuButtonTopY + S::kButtonHeight / 2, &gx, &gy);
+            ASSERT_TRUE(player.Move(gx, gy));
+            ASSERT_TRUE(player.WaitFor("main menu buttons", [&] {
+                return player.ShowsButtonOver(gx, gy, S::kMainMenuButtonWidth);
+            }));
+        }
         ASSERT_TRUE(runner->SendKeys(player.id, "alt+F4"));
         DWORD code = 0;
         ASSERT_TRUE(runner->WaitForExit(&code));
@@ -135,7 +141,7 @@ TEST(Desktop, MenuSoundTestsRunInsideAVirtualDesktop)
 TEST_F(MenuSounds, EachChangeBetweenMenuScreensPlaysOneDisappearAndOneAppear)
 {
     int appears = 0, disappears = 0;
-    Walk(nullptr, &appears, &disappears);
+    ASSERT_NO_FATAL_FAILURE(Walk(nullptr, &appears, &disappears));
     // Loading, welcome, main menu, players, main menu appear; all but the
     // last go again.
     EXPECT_EQ(appears, 5);
@@ -145,7 +151,7 @@ TEST_F(MenuSounds, EachChangeBetweenMenuScreensPlaysOneDisappearAndOneAppear)
 TEST_F(MenuSounds, AScreenWithoutItsPanelPlaysNoCue)
 {
     int appears = 0, disappears = 0;
-    Walk([](Content::ContentSet& set) {
+    ASSERT_NO_FATAL_FAILURE(Walk([](Content::ContentSet& set) {
         // The start-up loading window without "/window": its text goes with it.
         const std::string path = "data\\ui\\windows\\window_game_loading.xml";
         std::string xml(set.Find(path)->begin(), set.Find(path)->end());
@@ -153,7 +159,7 @@ TEST_F(MenuSounds, AScreenWithoutItsPanelPlaysNoCue)
         ASSERT_NE(at, std::string::npos);
         xml.replace(at, 13, "name=\"frame\"");
         set.AddText(path, xml);
-    }, &appears, &disappears);
+    }, &appears, &disappears));
     EXPECT_EQ(appears, 4);
     EXPECT_EQ(disappears, 3);
 }
