@@ -44,9 +44,7 @@ protected:
         scene.PutFile("console.bmp", SolidBmp(kPanelColour[0], kPanelColour[1], kPanelColour[2]));
         if (input) {
             const std::string line = "xdotool mousemove " + At(400, 300);
-            HostInput::Arrival arrival(line);
-            ASSERT_TRUE(shell->Run(line, [&] { scene.GUIFrame(); }));
-            ASSERT_TRUE(arrival.Wait([&] { scene.GUIFrame(); }));
+            ASSERT_TRUE(HostInput::RunAndWait(*shell, line, [&] { scene.GUIFrame(); }));
         }
         scene.log->ClearHistory();
     }
@@ -115,11 +113,8 @@ protected:
             from = end + 1;
             if (k.empty())
                 continue;
-            const std::string line = "xdotool key " + k;
-            HostInput::Arrival arrival(line);
-            if (!shell->Run(line, [&] { Frame(); }, 30000))
-                return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
-            const ::testing::AssertionResult arrived = arrival.Wait([&] { Frame(); });
+            const ::testing::AssertionResult arrived =
+                HostInput::RunAndWait(*shell, "xdotool key " + k, [&] { Frame(); });
             if (!arrived)
                 return arrived;
             Frames(HostInput::kDrainFrames);

@@ -142,10 +142,7 @@ protected:
         };
         // Keys go to the focused window: keep it ours.
         SetForegroundWindow(scene.window->GetHandle());
-        HostInput::Arrival arrival(line);
-        if (!shell->Run(line, frame, 30000))
-            return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
-        const ::testing::AssertionResult arrived = arrival.Wait(frame);
+        const ::testing::AssertionResult arrived = HostInput::RunAndWait(*shell, line, frame);
         if (!arrived)
             return arrived;
         for (int i = 0; i < HostInput::kDrainFrames; ++i)

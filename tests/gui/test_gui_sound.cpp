@@ -102,10 +102,7 @@ protected:
     // sent and the frames that read the devices' buffers have run.
     ::testing::AssertionResult During(const std::string& line)
     {
-        HostInput::Arrival arrival(line);
-        if (!shell->Run(line, [&] { Frame(); }, 30000))
-            return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
-        const ::testing::AssertionResult arrived = arrival.Wait([&] { Frame(); });
+        const ::testing::AssertionResult arrived = HostInput::RunAndWait(*shell, line, [&] { Frame(); });
         if (!arrived)
             return arrived;
         for (int i = 0; i < HostInput::kDrainFrames; ++i)

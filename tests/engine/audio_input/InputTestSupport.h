@@ -25,6 +25,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/HostShell.h"
+
 namespace HostInput {
 
 // A device buffer holds 16 items at most (the mouse's) and a frame reads 8.
@@ -297,6 +299,12 @@ public:
         if (moveComes_ && (now.mouseMessages == before_.mouseMessages || now.lastMouse.x != sent_.target.x ||
                            now.lastMouse.y != sent_.target.y))
             return false;
+        // A move that brings no message here is known to the system only
+        // once it has asked the X server again, which Wine does for a
+        // pointer query at most every 0.1 s: until then the program would
+        // read the old point.
+        if (sent_.moves > 0 && !moveComes_ && !SystemPointerAtTarget())
+            return false;
         return true;
     }
 
@@ -330,6 +338,8 @@ public:
         for (const auto& m : sent_.modifiers)
             if (((GetKeyState(m.first) & 0x8000) != 0) != m.second)
                 out << "; modifier key " << m.first << " not " << (m.second ? "down" : "up");
+        if (sent_.moves > 0 && !moveComes_ && !SystemPointerAtTarget())
+            out << "; the system's pointer not yet at " << sent_.target.x << "," << sent_.target.y;
         if (moveComes_)
             out << "; last mouse message at " << now.lastMouse.x << "," << now.lastMouse.y << " for "
                 << sent_.target.x << "," << sent_.target.y;
@@ -344,10 +354,35 @@ public:
     }
 
 private:
+    // The system's pointer (not the test's counted query) at the last move's
+    // point, clamped to the screen as the X server clamps it.
+    bool SystemPointerAtTarget() const
+    {
+        const LONG x = std::min<LONG>(std::max<LONG>(sent_.target.x, 0), GetSystemMetrics(SM_CXSCREEN) - 1);
+        const LONG y = std::min<LONG>(std::max<LONG>(sent_.target.y, 0), GetSystemMetrics(SM_CYSCREEN) - 1);
+        CURSORINFO cursor = {sizeof cursor};
+        return GetCursorInfo(&cursor) && cursor.ptScreenPos.x == x && cursor.ptScreenPos.y == y;
+    }
+
     std::string line_;
     Sent sent_;
     Taken before_;
     bool moveComes_ = false;
 };
+
+// Runs a host line through shell with step (a frame, or a pump) meanwhile,
+// then steps on until this thread has taken all the line sent. A line that
+// failed or did not end fails with its exit status.
+inline ::testing::AssertionResult RunAndWait(TestSupport::HostShell& shell, const std::string& line,
+                                             const std::function<void()>& step, unsigned timeoutMs = 30000)
+{
+    Arrival arrival(line);
+    int status = -1;
+    if (!shell.Run(line, step, timeoutMs, &status))
+        return ::testing::AssertionFailure() << "\"" << line << "\" "
+                                             << (status < 0 ? "did not run to its end" : "exited with status ")
+                                             << (status < 0 ? "" : std::to_string(status));
+    return arrival.Wait(step);
+}
 
 } // namespace HostInput

@@ -126,14 +126,11 @@ protected:
                                             int after = HostInput::kDrainFrames)
     {
         frames.clear();
-        HostInput::Arrival arrival(line);
         const auto frame = [&] {
             frames.push_back(Frame());
             Sleep(10);
         };
-        if (!shell->Run(line, frame))
-            return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
-        const ::testing::AssertionResult arrived = arrival.Wait(frame);
+        const ::testing::AssertionResult arrived = HostInput::RunAndWait(*shell, line, frame);
         if (!arrived)
             return arrived;
         for (FrameSeen& f : RunFrames(std::max(after, HostInput::kDrainFrames)))
@@ -145,10 +142,7 @@ protected:
     // program has taken all it sent: the events pile up in the device buffers.
     ::testing::AssertionResult Host(const std::string& line)
     {
-        HostInput::Arrival arrival(line);
-        if (!shell->Run(line, [] { Pump(); }))
-            return ::testing::AssertionFailure() << "\"" << line << "\" did not run to its end";
-        return arrival.Wait([] {
+        return HostInput::RunAndWait(*shell, line, [] {
             Pump();
             Sleep(1);
         });
