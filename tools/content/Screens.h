@@ -70,6 +70,11 @@ const float kEaterX = 200, kEaterY = 537;
 // The in-game dialogs' titles sit lower, clear of the bar.
 const float kInGameTitleY = 452;
 
+// A menu button's pointer-over state, the top and the bottom of its face's
+// gradient: a button draws it only while it is visible, enabled and reading
+// the pointer.
+const Rgb8 kButtonOver[2] = {{82, 184, 199}, {41, 117, 143}};
+
 // The start-game window's items: the band round a chosen (checked) box, the
 // padlock on a locked one, the star shown with a price.
 const Rgb8 kChecked = {255, 190, 24};

@@ -323,7 +323,7 @@ std::vector<Art> MakeArt()
     {
         Art a{"menu_button", true, Canvas(256, 256), Rows(4)};
         const Rgb states[4][2] = {{{0.20f, 0.55f, 0.62f}, {0.10f, 0.33f, 0.42f}},
-                                  {{0.32f, 0.72f, 0.78f}, {0.16f, 0.46f, 0.56f}},
+                                  {Of(Screens::kButtonOver[0]), Of(Screens::kButtonOver[1])},
                                   {{0.08f, 0.30f, 0.38f}, {0.12f, 0.40f, 0.48f}},
                                   {{0.42f, 0.42f, 0.45f}, {0.28f, 0.28f, 0.30f}}};
         for (int i = 0; i < 4; ++i)

@@ -170,15 +170,17 @@ public:
     }
     bool Press() { return run.Host("xdotool mousedown 1 sleep 0.12 mouseup 1"); }
 
-    // A menu button (the "menu_button" art of tools/content/WindowArt.cpp)
-    // draws its pointer-over face only while it is visible, enabled and
-    // reading the pointer: the sign that a press now reaches it. That face
-    // halfway up, left of the centred caption, is the mix of the state's top
-    // and bottom colours; drawn whole only once the button has faded in.
-    static constexpr Rgb8 kButtonOverFace = {61, 150, 171};
+    // A menu button draws its pointer-over face only while it is visible,
+    // enabled and reading the pointer: the sign that a press now reaches it.
+    // That face halfway up, left of the centred caption, is the mix of the
+    // state's top and bottom colours; drawn whole only once the button has
+    // faded in.
     bool ShowsButtonOver(float gx, float gy, float width) const
     {
-        return Share(kButtonOverFace, gx - width / 2 + 5, gy - 5, 10, 10, 16) > 0.6;
+        const Rgb8* over = Content::Screens::kButtonOver;
+        const Rgb8 face = {uint8_t((over[0].r + over[1].r) / 2), uint8_t((over[0].g + over[1].g) / 2),
+                           uint8_t((over[0].b + over[1].b) / 2)};
+        return Share(face, gx - width / 2 + 5, gy - 5, 10, 10, 16) > 0.6;
     }
     // The pointer onto a button (centre and width in GUI units), then a
     // press once the button shows it is under the pointer. Pointed at and
