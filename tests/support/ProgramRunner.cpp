@@ -277,12 +277,25 @@ std::string ProgramRunner::FindWindow(const std::string& windowName, unsigned ti
     return std::string();
 }
 
-bool ProgramRunner::SendKeys(const std::string& windowId, const std::string& keys)
+bool ProgramRunner::Focus(const std::string& windowId, unsigned timeoutMs)
 {
     // Without a window manager X gives the keyboard to the window under the
     // pointer once the focus is set: both, so nothing else catches the keys.
-    return Host("xdotool windowfocus " + windowId + " mousemove --window " + windowId + " 40 40") &&
-           (Pump(200), true) && Host("xdotool key " + keys);
+    // X refuses the focus to a window not yet viewable (one just made, or
+    // remade by a mode change): it is asked again until the window takes it.
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (Host("xdotool windowfocus " + windowId + " mousemove --window " + windowId + " 40 40 2>/dev/null"))
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Pump(100);
+    }
+}
+
+bool ProgramRunner::SendKeys(const std::string& windowId, const std::string& keys)
+{
+    return Focus(windowId) && (Pump(200), true) && Host("xdotool key " + keys);
 }
 
 bool ProgramRunner::HoldKeys(const std::string& windowId, const std::string& keys, unsigned milliseconds)
@@ -302,8 +315,7 @@ bool ProgramRunner::HoldKeys(const std::string& windowId, const std::string& key
     }
     char pause[32];
     std::snprintf(pause, sizeof pause, " sleep %.3f", milliseconds / 1000.0);
-    return Host("xdotool windowfocus " + windowId + " mousemove --window " + windowId + " 40 40") &&
-           (Pump(200), true) && Host("xdotool" + down + pause + up);
+    return Focus(windowId) && (Pump(200), true) && Host("xdotool" + down + pause + up);
 }
 
 bool ProgramRunner::Capture(const std::string& windowId, Screenshot& out)

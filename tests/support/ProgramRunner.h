@@ -100,7 +100,10 @@ public:
     // The X id of the first window named exactly `name` (xdotool search),
     // waited for up to timeoutMs; empty when none appeared.
     std::string FindWindow(const std::string& name, unsigned timeoutMs = 30000);
-    // Input focus and the pointer to the X window, then `xdotool key keys`
+    // Input focus and the pointer to the X window, asked for until the window
+    // takes them (false after timeoutMs).
+    bool Focus(const std::string& windowId, unsigned timeoutMs = 10000);
+    // Focus, then `xdotool key keys`
     // ("alt+F4", "Return"): pressed and released at once.
     bool SendKeys(const std::string& windowId, const std::string& keys);
     // The same, with the keys ("alt Return") held down together for a while:

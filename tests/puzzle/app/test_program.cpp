@@ -68,7 +68,7 @@ std::string FocusProgram(ProgramRunner& run, double seconds)
     const DWORD start = GetTickCount();
     do {
         const std::string id = run.FindWindow("Pelloria", 1000);
-        if (!id.empty() && run.Host("xdotool windowfocus " + id + " mousemove --window " + id + " 40 40"))
+        if (!id.empty() && run.Focus(id, 1000))
             return id;
         ProgramRunner::Pump(100);
     } while (SecondsSince(start) < seconds);
@@ -332,7 +332,7 @@ TEST_F(InDesktop, PrintScreenAsksForOneScreenshotAPress)
     };
     const std::string id = packed->FindWindow("Pelloria");
     ASSERT_FALSE(id.empty());
-    ASSERT_TRUE(packed->Host("xdotool windowfocus " + id + " mousemove --window " + id + " 40 40"));
+    ASSERT_TRUE(packed->Focus(id));
     // The key's state as the game's devices report it, read after a frame.
     KorvaneEngine::Controls* controls = KorvaneEngine::Controls::Instance();
     auto held = [&] { return controls->IsDown("PRINTSCRN"); };
