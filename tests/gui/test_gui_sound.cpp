@@ -115,7 +115,7 @@ protected:
     {
         const DWORD start = GetTickCount();
         const ::testing::AssertionResult done = SoundTest::WaitForCaptureToCatchUp(capture, 5.0, [&] { Frame(); });
-        std::printf("capture: caught up in %.2f s\n", (GetTickCount() - start) / 1000.0);
+        std::printf("capture: caught up in %.2f s\n", TestSupport::SecondsSince(start));
         return done;
     }
     std::string At(float x, float y)

@@ -135,6 +135,11 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+double SecondsSince(uint32_t startTick)
+{
+    return static_cast<uint32_t>(GetTickCount() - startTick) / 1000.0;
+}
+
 } // namespace TestSupport
 
 namespace TestSupport {

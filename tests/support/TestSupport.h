@@ -17,6 +17,10 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
 
+// Seconds from a GetTickCount() reading to now: what every wait measures
+// against its deadline in seconds (right across the counter's wrap).
+double SecondsSince(uint32_t startTick);
+
 // The memory this process has committed, in bytes (0 when unknown). Under
 // Wine it counts the host side too (the GL driver's buffers), so a device
 // that keeps what it streams shows here.

@@ -94,7 +94,7 @@ inline ClosestWait& ClosestWaitSoFar()
 }
 inline void NoteWait(DWORD start, double limit)
 {
-    const double seconds = (GetTickCount() - start) / 1000.0;
+    const double seconds = TestSupport::SecondsSince(start);
     ClosestWait& c = ClosestWaitSoFar();
     if (limit > 0 && (c.limit <= 0 || seconds / limit > c.seconds / c.limit)) {
         c.seconds = seconds;

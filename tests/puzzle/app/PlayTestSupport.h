@@ -139,20 +139,19 @@ public:
         for (;;) {
             // The deadline is read before the screenshot: a screenshot that
             // takes long on a loaded machine still gets its look.
-            const bool last = Since(start) > seconds;
+            const bool last = TestSupport::SecondsSince(start) > seconds;
             if (Shoot() && condition()) {
-                waited = Since(start);
+                waited = TestSupport::SecondsSince(start);
                 return true;
             }
             if (last) {
-                waited = Since(start);
+                waited = TestSupport::SecondsSince(start);
                 Keep(name);
                 return false;
             }
             TestSupport::ProgramRunner::Pump(50);
         }
     }
-    static double Since(DWORD start) { return (GetTickCount() - start) / 1000.0; }
     bool WaitForScreen(const char* window, double seconds = 30)
     {
         return WaitFor(window, [&] { return Shows(window); }, seconds);
@@ -182,13 +181,26 @@ public:
                            uint8_t((over[0].b + over[1].b) / 2)};
         return Share(face, gx - width / 2 + 5, gy - 5, 10, 10, 16) > 0.6;
     }
-    // The pointer onto a button (centre and width in GUI units), then a
-    // press once the button shows it is under the pointer. Pointed at and
-    // waited for once, pressed once: an action is never doubled.
+    // The pointer onto a button (centre and width in GUI units), waited for
+    // until the button shows it is under the pointer (then a press reaches
+    // it). The last screenshot is kept under name when it does not.
+    bool PointAtButton(float gx, float gy, float width, const std::string& name = "button", double seconds = 30)
+    {
+        return Move(gx, gy) && WaitFor(name, [&] { return ShowsButtonOver(gx, gy, width); }, seconds);
+    }
+    // The same for a button of a panel, its centre in panel coordinates.
+    bool PointAtPanelButton(const char* window, float x, float y, float width, const std::string& name = "button",
+                            double seconds = 30)
+    {
+        float gx, gy;
+        PanelPoint(window, x, y, &gx, &gy);
+        return PointAtButton(gx, gy, width, name, seconds);
+    }
+    // Pointed at as above, then a press. Pointed at and waited for once,
+    // pressed once: an action is never doubled.
     bool ClickButton(float gx, float gy, float width, double seconds = 30)
     {
-        return Move(gx, gy) &&
-               WaitFor("button", [&] { return ShowsButtonOver(gx, gy, width); }, seconds) && Press();
+        return PointAtButton(gx, gy, width, "button", seconds) && Press();
     }
     // Clicks on a point of a window's panel; on a button of a panel (its
     // centre in panel coordinates); on button i of n of a question or
@@ -202,9 +214,7 @@ public:
     }
     bool ClickPanelButton(const char* window, float x, float y, float width)
     {
-        float gx, gy;
-        PanelPoint(window, x, y, &gx, &gy);
-        return ClickButton(gx, gy, width);
+        return PointAtPanelButton(window, x, y, width) && Press();
     }
     bool ClickDialog(const char* window, int i, int n)
     {
@@ -225,22 +235,16 @@ public:
         return ClickPanel("window_start_game", S::kItemLeft + i * S::kItemPitch + S::kItemSize / 2,
                           rowY + S::kItemSize / 2);
     }
-    // The start-game window's play button, pointed at until it takes input.
+    // The start-game window's play button, pointed at until it takes input;
+    // ClickPlay then presses it.
     bool PointAtPlay(double seconds = 30)
     {
         namespace S = Content::Screens;
-        float gx, gy;
-        PanelPoint("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
-                   S::kStartButtonY + S::kButtonHeight / 2, &gx, &gy);
-        return Move(gx, gy) &&
-               WaitFor("play button", [&] { return ShowsButtonOver(gx, gy, S::kStartButtonWidth); }, seconds);
+        return PointAtPanelButton("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
+                                  S::kStartButtonY + S::kButtonHeight / 2, S::kStartButtonWidth, "play button",
+                                  seconds);
     }
-    bool ClickPlay()
-    {
-        namespace S = Content::Screens;
-        return ClickPanelButton("window_start_game", S::kStartPlayX + S::kStartButtonWidth / 2,
-                                S::kStartButtonY + S::kButtonHeight / 2, S::kStartButtonWidth);
-    }
+    bool ClickPlay() { return PointAtPlay() && Press(); }
     // On the start-game window: the first theme, picture, puzzle and size,
     // then play. Empty once the play screen shows, else what failed. The
     // items have no sign of taking input of their own: the play button's
@@ -270,7 +274,7 @@ public:
                 return false;
             if (WaitForScreen(window, round))
                 return true;
-        } while (Since(start) < seconds);
+        } while (TestSupport::SecondsSince(start) < seconds);
         return false;
     }
     // From a level in play: Esc until the in-game menu shows, leave and
@@ -345,7 +349,7 @@ public:
                 return "the letter " + key + " of " + name;
             right = now;
         }
-        std::printf("[play] \"%s\" typed in %.2f s\n", name.c_str(), Since(start));
+        std::printf("[play] \"%s\" typed in %.2f s\n", name.c_str(), TestSupport::SecondsSince(start));
         return std::string();
     }
     // Backspaces until the field holds nothing but its cursor, each waited

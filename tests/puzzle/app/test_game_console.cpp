@@ -30,6 +30,7 @@
 
 using namespace KorvaneEngine;
 using namespace GameTest;
+using TestSupport::SecondsSince;
 
 namespace {
 
@@ -101,8 +102,6 @@ std::string ControlName(const std::string& x)
             return n.second;
     return std::string();
 }
-
-double SecondsSince(DWORD start) { return (GetTickCount() - start) / 1000.0; }
 
 // A key (with its effect on the input line) is taken 0.02 to 0.11 s after
 // its host line ends, with every core of the machine busy.

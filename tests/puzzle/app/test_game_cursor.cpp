@@ -144,7 +144,7 @@ protected:
         scene.injectedFrameTime = kHeldFrameTime;
         const DWORD start = GetTickCount();
         const bool there = FramesUntil([&] { return CursorAt(x, y); }, 20000);
-        slowestMove = std::max(slowestMove, (GetTickCount() - start) / 1000.0);
+        slowestMove = std::max(slowestMove, TestSupport::SecondsSince(start));
         scene.injectedFrameTime = 0.0f;
         Frames(2);
         return there;
@@ -334,7 +334,7 @@ TEST_F(GameCursor, DragsLeaveATrailAndClicksBurstWhereTheyHappen)
     // Both bursts end; nothing stays.
     DWORD phase = GetTickCount();
     EXPECT_TRUE(FramesUntil([&] { return click->liveCount == 0 && !click->emitting; }));
-    std::printf("[timing] the bursts ended in %.2f s (limit 5)\n", (GetTickCount() - phase) / 1000.0);
+    std::printf("[timing] the bursts ended in %.2f s (limit 5)\n", TestSupport::SecondsSince(phase));
 
     // Effects off (as in play): no trail, no burst, in any frame from the
     // moves to well after the click has been taken (the pointer at its end
@@ -343,7 +343,7 @@ TEST_F(GameCursor, DragsLeaveATrailAndClicksBurstWhereTheyHappen)
     EXPECT_FALSE(trail->emitting);
     phase = GetTickCount();
     ASSERT_TRUE(FramesUntil([&] { return trail->liveCount == 0; }));
-    std::printf("[timing] the trail ended in %.2f s (limit 5)\n", (GetTickCount() - phase) / 1000.0);
+    std::printf("[timing] the trail ended in %.2f s (limit 5)\n", TestSupport::SecondsSince(phase));
     bool pressed = false;
     uint32_t sparks = 0;
     watch = [&] {
@@ -358,7 +358,7 @@ TEST_F(GameCursor, DragsLeaveATrailAndClicksBurstWhereTheyHappen)
     const DWORD taking = GetTickCount();
     ASSERT_TRUE(FramesUntil([&] { return pressed && !scene.controls->IsDown("MOUSE1") && CursorAt(500, 350); }, 10000))
         << "the moves and the click never arrived";
-    std::printf("[timing] the click taken %.2f s after its line (limit 10)\n", (GetTickCount() - taking) / 1000.0);
+    std::printf("[timing] the click taken %.2f s after its line (limit 10)\n", TestSupport::SecondsSince(taking));
     // A burst would have begun in the click's frame and shown in these.
     Ticks(4);
     watch = nullptr;

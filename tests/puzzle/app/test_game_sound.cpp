@@ -85,7 +85,7 @@ protected:
         const ::testing::AssertionResult held = SoundTest::WaitForCaptureSize(
             capture, mark + static_cast<uint64_t>(seconds * SoundTest::kCaptureBytesPerSecond), [&] { Frame(); });
         std::printf("capture: %.2f s of sound after the mark took %.2f s\n", seconds,
-                    (GetTickCount() - start) / 1000.0);
+                    TestSupport::SecondsSince(start));
         return held;
     }
 

@@ -117,7 +117,7 @@ protected:
         DWORD beforeAt = 0;
         int moving = 0;
         ASSERT_TRUE(player->WaitFor("the level playing", [&] {
-            if (!before.rgb.empty() && Player::Since(beforeAt) < 1)
+            if (!before.rgb.empty() && TestSupport::SecondsSince(beforeAt) < 1)
                 return false;
             if (!before.rgb.empty())
                 moving = player->Changed(before, 0, 20, 55, 520) > 0.01 ? moving + 1 : 0;

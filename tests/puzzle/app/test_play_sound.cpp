@@ -103,15 +103,9 @@ protected:
         // The last cue, the main menu's appearance, starts with its panel;
         // the buttons have faded in whole 0.55 s of the game's clock later,
         // by when it has long been played into the device.
-        {
-            float gx, gy;
-            PanelPoint("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
-                       S::kMainMenuButtonTopY + S::kButtonHeight / 2, &gx, &gy);
-            ASSERT_TRUE(player.Move(gx, gy));
-            ASSERT_TRUE(player.WaitFor("main menu buttons", [&] {
-                return player.ShowsButtonOver(gx, gy, S::kMainMenuButtonWidth);
-            }));
-        }
+        ASSERT_TRUE(player.PointAtPanelButton("window_main_menu", S::kMainMenuButtonX + S::kMainMenuButtonWidth / 2,
+                                              S::kMainMenuButtonTopY + S::kButtonHeight / 2, S::kMainMenuButtonWidth,
+                                              "main menu buttons"));
         ASSERT_TRUE(runner->SendKeys(player.id, "alt+F4"));
         DWORD code = 0;
         ASSERT_TRUE(runner->WaitForExit(&code));

@@ -28,6 +28,7 @@
 using namespace PlayTest;
 namespace S = Content::Screens;
 using TestSupport::ProgramRunner;
+using TestSupport::SecondsSince;
 
 namespace {
 
@@ -236,7 +237,7 @@ protected:
         const double kPutSeconds = 10;
         ASSERT_TRUE(player->WaitFor("first piece", [&] { return AnyPieceOnPath(); }, kFirstPieceSeconds))
             << "no piece came onto the path in " << kFirstPieceSeconds << " s";
-        const double firstPiece = Player::Since(start);
+        const double firstPiece = SecondsSince(start);
         std::printf("[play] the first piece on the path after %.1f s (deadline %.0f s)\n", firstPiece,
                     kFirstPieceSeconds);
 
@@ -244,7 +245,7 @@ protected:
         std::vector<bool> placed(pieces.size(), false);
         int tries = 0;
         for (size_t done = 0; done < pieces.size(); done = std::count(placed.begin(), placed.end(), true)) {
-            if (Player::Since(placing) > kPlacingSeconds) {
+            if (SecondsSince(placing) > kPlacingSeconds) {
                 player->Keep("pieces");
                 FAIL() << done << " of 4 pieces put in " << kPlacingSeconds << " s (" << tries << " tries)";
             }
@@ -298,7 +299,7 @@ protected:
                 ASSERT_TRUE(player->run.Host("xdotool click 3"));
             }
         }
-        std::printf("[play] placing took %.1f s (deadline %.0f s), %d tries for 4 pieces\n", Player::Since(placing),
+        std::printf("[play] placing took %.1f s (deadline %.0f s), %d tries for 4 pieces\n", SecondsSince(placing),
                     kPlacingSeconds, tries);
     }
 
@@ -334,7 +335,7 @@ TEST(Desktop, PlayThroughTestsRunInsideAVirtualDesktop)
     const DWORD start = GetTickCount();
     EXPECT_TRUE(TestSupport::RunInVirtualDesktop("pelloria_play", 1280, 1024, "PlayThrough.*",
                                                  static_cast<uint32_t>(kRunSeconds * 1000)));
-    std::printf("[play] the virtual desktop's run took %.0f s (limit %.0f s)\n", Player::Since(start), kRunSeconds);
+    std::printf("[play] the virtual desktop's run took %.0f s (limit %.0f s)\n", SecondsSince(start), kRunSeconds);
 }
 
 namespace {
@@ -359,7 +360,7 @@ TEST(Desktop, ARunPastItsTimeLimitLeavesNoProgramBehind)
     FILETIME launched;
     GetSystemTimeAsFileTime(&launched);
     EXPECT_FALSE(TestSupport::RunInVirtualDesktop("pelloria_left_behind", 640, 480, "LeftBehind.*", 10000));
-    std::printf("[play] the run past its limit returned after %.1f s\n", Player::Since(start));
+    std::printf("[play] the run past its limit returned after %.1f s\n", SecondsSince(start));
     WIN32_FILE_ATTRIBUTE_DATA written = {};
     if (GetFileAttributesExA(LeftBehindFile().c_str(), GetFileExInfoStandard, &written)) {
         ULARGE_INTEGER at, began;
@@ -453,7 +454,7 @@ TEST_F(PlayThrough, ANewPlayerCompletesALevelAndTheNextStartRemembersThem)
     const double kCompleteSeconds = 15;
     ASSERT_NO_FATAL_FAILURE(Expect("window_level_complete", kCompleteSeconds));
     std::printf("[play] the last put to the level-complete window: %.1f s (deadline %.0f s)\n",
-                Player::Since(lastPut), kCompleteSeconds);
+                SecondsSince(lastPut), kCompleteSeconds);
     ASSERT_NO_FATAL_FAILURE(ClickButton("window_level_complete", S::kContinueX + S::kContinueWidth / 2,
                                         S::kContinueY + S::kButtonHeight / 2, S::kContinueWidth));
     // The stage's next level starts at once.
@@ -565,9 +566,9 @@ TEST_F(PlayThrough, TheShopTheInGameMenuPauseRestartAndALostLevel)
                p->GetSelectedTheme() == 1u;
     };
     const DWORD saving = GetTickCount();
-    while (!bought() && Player::Since(saving) < 10)
+    while (!bought() && SecondsSince(saving) < 10)
         player->Pause(50);
-    std::printf("[play] the purchase was read back after %.1f s (deadline 10 s)\n", Player::Since(saving));
+    std::printf("[play] the purchase was read back after %.1f s (deadline 10 s)\n", SecondsSince(saving));
     {
         PlayerFiles files;
         Puzzle::Profile* p = files->GetCurrentPuzzleProfile();
@@ -625,7 +626,7 @@ TEST_F(PlayThrough, TheShopTheInGameMenuPauseRestartAndALostLevel)
     const DWORD stopping = GetTickCount();
     auto standing = [&] {
         pieceSeen = AnyPieceOnPath();
-        if (!before.rgb.empty() && Player::Since(beforeAt) < 1)
+        if (!before.rgb.empty() && SecondsSince(beforeAt) < 1)
             return false;
         if (!before.rgb.empty()) {
             moved = 0;
@@ -641,7 +642,7 @@ TEST_F(PlayThrough, TheShopTheInGameMenuPauseRestartAndALostLevel)
     // Faded and a second apart, the two shots: 1.2 to 2.5 s measured.
     EXPECT_TRUE(player->WaitFor("path stopped", standing, 10))
         << (pieceSeen ? "a piece still shows on the path" : "the path moved under the menu: ") << moved;
-    std::printf("[play] the path stood still under the menu after %.1f s (deadline 10 s)\n", Player::Since(stopping));
+    std::printf("[play] the path stood still under the menu after %.1f s (deadline 10 s)\n", SecondsSince(stopping));
     ASSERT_NO_FATAL_FAILURE(GameMenuButton(2));
     ASSERT_TRUE(player->WaitFor("resumed", [&] { return !player->Shows("window_game_logic_menu"); }));
 
@@ -779,15 +780,9 @@ TEST_F(PlayThrough, PlayersAreAddedRenamedSwitchedAndDeletedDownToNone)
 
     // A click on another row makes that player current. The rows take it
     // once the window's buttons do (they fade in with them).
-    {
-        float gx, gy;
-        PanelPoint("window_profiles", S::kProfileButtonX + S::kProfileButtonWidth / 2,
-                   S::kProfileButtonTopY + S::kButtonHeight / 2, &gx, &gy);
-        ASSERT_TRUE(player->Move(gx, gy));
-        ASSERT_TRUE(player->WaitFor("player list", [&] {
-            return player->ShowsButtonOver(gx, gy, S::kProfileButtonWidth);
-        }));
-    }
+    ASSERT_TRUE(player->PointAtPanelButton("window_profiles", S::kProfileButtonX + S::kProfileButtonWidth / 2,
+                                           S::kProfileButtonTopY + S::kButtonHeight / 2, S::kProfileButtonWidth,
+                                           "player list"));
     ASSERT_NO_FATAL_FAILURE(row(1));
     ASSERT_TRUE(player->WaitFor("switched", [&] { return current() == L"Anna"; }, 10));
 

@@ -20,6 +20,7 @@
 #include "tools/content/ProgramIcon.h"
 
 using TestSupport::ProgramRunner;
+using TestSupport::SecondsSince;
 
 namespace {
 
@@ -48,8 +49,6 @@ std::string ChildTexts(HWND window)
     EnumChildWindows(window, AppendText, reinterpret_cast<LPARAM>(&all));
     return all;
 }
-
-double SecondsSince(DWORD start) { return (GetTickCount() - start) / 1000.0; }
 
 // Lets go of keys a test holds down, also when an assertion ends the test
 // early: a key left down in the X server would reach every later test.

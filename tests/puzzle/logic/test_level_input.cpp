@@ -65,7 +65,7 @@ protected:
         const DWORD start = GetTickCount();
         if (!GameTest::FramesUntil(frame, done, seconds))
             return ::testing::AssertionFailure() << "not taken within " << seconds << " s: " << line;
-        std::printf("[timing] taken %.2f s after the line (limit %.0f)\n", (GetTickCount() - start) / 1000.0, seconds);
+        std::printf("[timing] taken %.2f s after the line (limit %.0f)\n", TestSupport::SecondsSince(start), seconds);
         return ::testing::AssertionSuccess();
     }
 
