@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <string>
 
 #include <dsound.h>
 
@@ -189,6 +191,10 @@ protected:
         // then lands on the desktop and leaves the focus where it was.
         ASSERT_TRUE(Until([&] { return (otherWindow = ShownWindowOf(other.dwProcessId, "Notepad")) != nullptr; }, 20))
             << "the second program shows no window";
+        // A click is only sure to be taken once the program waits for input
+        // (0.1 s after its window shows, with half the cores busy).
+        ASSERT_TRUE(Until([&] { return WaitForInputIdle(other.hProcess, 0) == 0; }, 10))
+            << "the second program never waits for input";
         // The game's window stands in the middle of the desktop: the strip
         // above it is free.
         RECT game;
@@ -208,12 +214,55 @@ protected:
         ClientToScreen(otherWindow, &p);
         HWND under = WindowFromPoint(p);
         EXPECT_EQ(under ? GetAncestor(under, GA_ROOT) : nullptr, otherWindow) << "the second program is not under the click";
-        return ClickAt(p) && Until([] { return !KorvaneEngine::Window::Instance()->HasFocus(); }, 10);
+        return ClickUntilFocus(p, false);
     }
     // A click into the game's window at a GUI point where nothing answers.
-    bool FocusBack(float gx, float gy)
+    bool FocusBack(float gx, float gy) { return ClickUntilFocus(GamePoint(gx, gy), true); }
+    // Clicks at p until the game has the focus or has lost it, as wanted.
+    // A click moves the focus in 0.2 s, with half the cores busy too; once,
+    // on a loaded machine, a click into the second program left the focus
+    // where it was for 10 s, with that program under the pointer and its
+    // host line ended well. Where the focus then was is printed before the
+    // click is sent again; the clicks land where nothing answers, so a
+    // second one changes nothing else.
+    bool ClickUntilFocus(POINT p, bool toGame)
     {
-        return ClickAt(GamePoint(gx, gy)) && Until([] { return KorvaneEngine::Window::Instance()->HasFocus(); }, 10);
+        KorvaneEngine::Window* window = KorvaneEngine::Window::Instance();
+        const DWORD start = GetTickCount();
+        for (;;) {
+            if (!ClickAt(p))
+                return false;
+            if (Until([&] { return window->HasFocus() == toGame; }, 3))
+                return true;
+            if (TestSupport::SecondsSince(start) > 20)
+                return false;
+            PrintFocus(p);
+        }
+    }
+    // Which window is in front, which has the game thread's focus and what
+    // is under p, each named by its class and whether it is the game's, the
+    // second program's or another's.
+    void PrintFocus(POINT p)
+    {
+        auto name = [&](HWND w) {
+            if (!w)
+                return std::string("none");
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            return std::string(cls) + (owner == GetCurrentProcessId() ? " (the game's)"
+                                       : owner == other.dwProcessId ? " (the second program's)"
+                                                                    : " (another program's)");
+        };
+        HWND under = WindowFromPoint(p);
+        std::printf("[focus] no change 3 s after a click at (%ld, %ld): in front %s, focus %s, under the "
+                    "click %s, second program %s, left button %s; clicking again\n",
+                    p.x, p.y, name(GetForegroundWindow()).c_str(), name(GetFocus()).c_str(),
+                    name(under ? GetAncestor(under, GA_ROOT) : nullptr).c_str(),
+                    otherWindow && IsHungAppWindow(otherWindow) ? "not answering" : "answering",
+                    (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ? "down" : "up");
+        std::fflush(stdout);
     }
 
     // The share of a GUI rectangle of the last frame within tolerance of a
